@@ -1,0 +1,134 @@
+#pragma once
+
+// The numbered string table: every message, caption, list and instruction
+// format of the wizard and of the generated subprogram, in English and in
+// simplified Chinese, looked up by identifier. Texts are UTF-8.
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <variant>
+
+namespace pos {
+
+enum class Lang { En, Zh };
+
+// Language used by Text() without an explicit language. Set once by the
+// host or the command line; English until then.
+void SetLanguage(Lang lang);
+Lang CurrentLanguage();
+
+// Picks the language from a locale name such as "zh_CN.UTF-8" (Chinese for
+// any "zh" locale, English otherwise).
+Lang LanguageFromLocale(std::string_view locale);
+// The language of the process environment (LC_ALL, LC_MESSAGES, LANG).
+Lang LanguageFromEnvironment();
+
+// Returns the text of a string id, or an empty view for an unknown id.
+std::string_view Text(int id, Lang lang);
+std::string_view Text(int id);
+bool HasText(int id);
+
+// One argument of Format: a number or a text.
+using FormatArg = std::variant<std::int64_t, std::string>;
+
+// Formats a string-table text with printf-style conversions: %d takes a
+// number, %s and "% s" a text, %% prints a percent sign. A missing argument
+// prints nothing; a number given for %s prints as a number and the other
+// way round, so a format never reads past its arguments.
+std::string Format(std::string_view format, std::initializer_list<FormatArg> args);
+std::string FormatId(int id, std::initializer_list<FormatArg> args);
+
+// Identifiers of the texts that the code names.
+namespace sid {
+enum : int {
+    PouHeader = 2,
+    MovFormat = 3,
+    CommentConfigCode = 4, // 4..11: comments of the block offsets
+    LinFormat = 12,
+    CwFormat = 13,
+    CcwFormat = 14,
+    LinComment = 15,
+    CwComment = 16,
+    CcwComment = 17,
+    CancelQuestion = 18,
+    NameEmpty = 19,
+    NameIllegal = 20,
+    NameExists = 21,
+    SubprogramCaption = 22,
+    TypeList = 23,
+    CentreModeList = 25,
+    ClockwiseArc = 28,
+    CounterclockwiseArc = 29,
+    StraightLine = 30,
+    IndependentPulse = 31,
+    PlsSign = 32,
+    PlsSignOther = 33,
+    PassThroughPoint = 34,
+    CentrePoint = 35,
+    Next = 37,
+    Complete = 38,
+    RemoveRow = 10012,
+    FieldEmpty = 10013,
+    DxfReadFailed = 10014,
+    FieldNegative = 10015,
+    FieldIllegalChar = 10016,
+    FieldInvalid = 10017,
+    SegmentNo = 10020,
+    SegmentComment = 10021,
+    MaxStep = 10023,
+    Capacity = 10024,
+    ArcEndChoice = 10025,
+    NoArc = 10027,
+    DeleteFollowing = 10028,
+    TableEmpty = 10031,
+    TitleModify = 10032,
+    TitleCreate = 10033,
+    KeepFollowing = 10034,
+    StartRange = 10039,
+    SegmentLimit = 10043,
+    DropBeginPoints = 10044,
+    Incremental = 10045,
+    Absolute = 10046,
+
+    // Texts of the platform layer and of the tools around the wizard.
+    EnterInteger = 50001,
+    EnterUnsigned = 50002,
+    TooLong = 50004,
+
+    DxfCodeExpected = 50101,
+    DxfValueMissing = 50102,
+    DxfNotNumber = 50103,
+    DxfOutOfRange = 50104,
+    DxfBinary = 50105,
+    FileCannotOpen = 50106,
+    DxfBadArc = 50107,
+
+    JsonSyntax = 50201,
+    JsonUnknownKey = 50202,
+    JsonExpected = 50203,
+    FileCannotWrite = 50205,
+    JsonObject = 50210,
+    JsonArray = 50211,
+    JsonString = 50212,
+    JsonIntRange = 50213,
+    JsonXPulsePort = 50214,
+    JsonType = 50215,
+    JsonCentreMode = 50216,
+
+    PouExpected = 50301,
+    PouEnd = 50302,
+    PouNotHeader = 50303,
+    PouMixed = 50304,
+
+    CliUsage = 50401,
+    CliUnknownCommand = 50402,
+    CliBadOption = 50403,
+    CliWritten = 50404,
+    CliProblems = 50405,
+    CliCheckPassed = 50406,
+};
+} // namespace sid
+
+} // namespace pos
