@@ -1,0 +1,192 @@
+#include "codegen/GeneratePou.h"
+
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace pos;
+using pos::test::Arc;
+using pos::test::Line;
+using pos::test::WorkedExample;
+
+namespace {
+
+std::vector<std::string> Lines(const PosConfig &c, Lang lang = Lang::En)
+{
+    std::vector<std::string> out;
+    for (const PouLine &l : GeneratePouLines(c, lang))
+        out.push_back(l.text);
+    return out;
+}
+
+} // namespace
+
+TEST(GeneratePou, WorkedExampleByteForByteInEnglish)
+{
+    EXPECT_EQ(JoinPou(GeneratePouLines(WorkedExample(), Lang::En)),
+              test::ReadTestFile("pou/worked_example_en.il"));
+}
+
+TEST(GeneratePou, WorkedExampleByteForByteInChinese)
+{
+    EXPECT_EQ(JoinPou(GeneratePouLines(WorkedExample(), Lang::Zh)),
+              test::ReadTestFile("pou/worked_example_zh.il"));
+}
+
+TEST(GeneratePou, HeaderIsOneLineWithItsLineFeeds)
+{
+    const PouList lines = GeneratePouLines(WorkedExample(), Lang::En);
+    ASSERT_EQ(lines.size(), 43u);
+    EXPECT_EQ(std::count(lines[0].text.begin(), lines[0].text.end(), '\n'), 4);
+    for (std::size_t i = 1; i < lines.size(); ++i)
+        EXPECT_EQ(lines[i].text.find('\n'), std::string::npos) << i;
+    // The Chinese header has three comment lines and an empty one.
+    const PouList zh = GeneratePouLines(WorkedExample(), Lang::Zh);
+    EXPECT_TRUE(zh[0].text.ends_with("\n\n"));
+}
+
+TEST(GeneratePou, StoresUnderTheNameAndReplacesAnEarlierList)
+{
+    PosHostResult result;
+    PosConfig c = WorkedExample();
+    EXPECT_EQ(GeneratePou(&result, &c), 1);
+    const std::shared_ptr<PouList> first = result.pouMap.at("POS_EXE");
+    ASSERT_EQ(first->size(), 43u);
+
+    c.segments.erase(2);
+    EXPECT_EQ(GeneratePou(&result, &c), 1);
+    EXPECT_EQ(result.pouMap.size(), 1u);
+    EXPECT_EQ(result.pouMap.at("POS_EXE")->size(), 1u + 19u);
+    EXPECT_EQ(first->size(), 43u) << "a list the host still holds stays intact";
+
+    c.subprogramName = "pos_exe"; // keys compare case-sensitively
+    GeneratePou(&result, &c);
+    EXPECT_EQ(result.pouMap.size(), 2u);
+}
+
+TEST(GeneratePou, NullArgumentsGenerateNothing)
+{
+    PosHostResult result;
+    const PosConfig c = WorkedExample();
+    EXPECT_EQ(GeneratePou(nullptr, &c), 0);
+    EXPECT_EQ(GeneratePou(&result, nullptr), 0);
+    EXPECT_TRUE(result.pouMap.empty());
+}
+
+TEST(GeneratePou, EmptyConfigurationGivesTheHeaderOnly)
+{
+    PosHostResult result;
+    PosConfig c = WorkedExample();
+    c.segments.clear();
+    GeneratePou(&result, &c);
+    ASSERT_EQ(result.pouMap.at("POS_EXE")->size(), 1u);
+}
+
+TEST(GeneratePou, LoneArcUsesTheFirstBlock)
+{
+    PosConfig c = WorkedExample();
+    c.segments.clear();
+    c.segments[1] = Arc(kTypeCcw, 10, 0, 5, 0);
+    const auto lines = Lines(c);
+    ASSERT_EQ(lines.size(), 1u + 1 + 1 + 16 + 5);
+    EXPECT_EQ(lines[3], "MOV 0    D2002");
+    EXPECT_EQ(lines[18], "MOV 0    D2017");
+    EXPECT_EQ(lines[20],
+              "CCW               D2002 Y0 Y1 Y2 Y3                //Counter-clockwise Interpolation instruction");
+}
+
+TEST(GeneratePou, StraightLineNeverWritesCentreOrMode)
+{
+    PosConfig c = WorkedExample();
+    c.segments.erase(2);
+    c.segments[1].centreMode = 1;
+    c.segments[1].centreX = 77;
+    c.segments[1].centreY = 88;
+    const auto lines = Lines(c);
+    ASSERT_EQ(lines.size(), 1u + 19);
+    EXPECT_EQ(lines[3], "MOV 0    D2002");
+    for (const std::string &l : lines)
+        EXPECT_EQ(l.find("circle center"), std::string::npos);
+}
+
+TEST(GeneratePou, SmFlagFollowsTheXPulsePort)
+{
+    const std::vector<std::pair<std::uint32_t, std::string>> cases = {
+        {0, "AND SM82"}, {4, "AND SM274"}, {5, "AND SM275"}, {6, "AND SM276"},
+        {7, "AND SM277"}, {1, "AND SM0"},  {2, "AND SM0"},   {3, "AND SM0"}};
+    for (const auto &[port, expected] : cases) {
+        PosConfig c = WorkedExample();
+        c.segments.erase(2);
+        c.xPulsePort = port;
+        EXPECT_EQ(Lines(c)[17], expected) << port;
+    }
+}
+
+TEST(GeneratePou, NegativeAndLargeValuesSplitIntoUnsignedHalves)
+{
+    PosConfig c = WorkedExample();
+    c.segments.erase(2);
+    c.segments[1] = Line(-5000, -1, 0xFFFFFFFFu, 65536, 65535);
+    const auto lines = Lines(c);
+    EXPECT_EQ(lines[5], "MOV 65535    D2004                //Initial speed (Hz)");
+    EXPECT_EQ(lines[6], "MOV 65535    D2005");
+    EXPECT_EQ(lines[7], "MOV 1    D2006                //Maximum speed (Hz)");
+    EXPECT_EQ(lines[8], "MOV 0    D2007");
+    EXPECT_EQ(lines[9], "MOV 0    D2008                // Acc./Dec. time");
+    EXPECT_EQ(lines[10], "MOV 65535    D2009");
+    EXPECT_EQ(lines[11], "MOV 65535    D2010                //Target value of X axis");
+    EXPECT_EQ(lines[12], "MOV 60536    D2011");
+    EXPECT_EQ(lines[13], "MOV 65535    D2012                //Target value of y axis");
+    EXPECT_EQ(lines[14], "MOV 65535    D2013");
+}
+
+TEST(GeneratePou, ConfigurationCodeFromBothModes)
+{
+    for (const auto &[action, pulse, code] :
+         {std::tuple{0, 0, "0"}, std::tuple{0, 1, "1"}, std::tuple{1, 0, "10"},
+          std::tuple{1, 1, "11"}}) {
+        PosConfig c = WorkedExample();
+        c.actionMode = static_cast<std::uint16_t>(action);
+        c.pulseMode = static_cast<std::uint16_t>(pulse);
+        EXPECT_EQ(Lines(c)[4], std::string("MOV ") + code + "    D2003                //Configuration code");
+    }
+}
+
+TEST(GeneratePou, AllZeroSegmentIsSkippedAndStepsStayDense)
+{
+    PosConfig c = WorkedExample();
+    c.segments[3] = c.segments[2];
+    c.segments[2] = PosSegment{};
+    c.segments[2].type = kTypeCw; // whatever its type
+    const auto lines = Lines(c);
+    ASSERT_EQ(lines.size(), 1u + 19 + 23);
+    EXPECT_EQ(lines[20], "//Segment 3: Clockwise arc");
+    EXPECT_EQ(lines[22], "MOV 0    D2014") << "block follows segment 1's directly";
+    EXPECT_EQ(lines[38], "LD= D2000 1");
+}
+
+TEST(GeneratePou, BeginPointAloneKeepsASegment)
+{
+    PosConfig c = WorkedExample();
+    c.segments.erase(2);
+    c.segments[1] = PosSegment{};
+    c.segments[1].beginX = 1;
+    EXPECT_EQ(Lines(c).size(), 1u + 19);
+}
+
+TEST(GeneratePou, KeysBeyondTheCountAreNotEmitted)
+{
+    PosConfig c = WorkedExample();
+    c.segments[5] = c.segments[2];
+    c.segments.erase(2); // keys 1 and 5: the walk runs 1..2
+    EXPECT_EQ(Lines(c).size(), 1u + 19);
+}
+
+TEST(GeneratePou, HighStartElementDoesNotWrap)
+{
+    PosConfig c = WorkedExample();
+    c.startD = 0xFFFFFFFFu;
+    const auto lines = Lines(c);
+    EXPECT_EQ(lines[3], "MOV 0    D4294967297");
+    EXPECT_EQ(lines[15], "LD= D4294967295 0");
+}

@@ -1,0 +1,158 @@
+#include "codegen/PouReader.h"
+
+#include "codegen/GeneratePou.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace pos;
+using pos::test::Arc;
+using pos::test::Line;
+using pos::test::WorkedExample;
+
+namespace {
+
+std::string Generate(const PosConfig &c, Lang lang = Lang::En)
+{
+    return JoinPou(GeneratePouLines(c, lang));
+}
+
+std::optional<PosConfig> Read(const std::string &text, PouReadError *error = nullptr)
+{
+    return ParsePou(text, "POS_EXE", NewPageDefaults(), error);
+}
+
+// A configuration whose fields the subprogram carries in full.
+PosConfig Varied()
+{
+    PosConfig c = NewPageDefaults();
+    c.startD = 0;
+    c.actionMode = 0;
+    c.pulseMode = 1;
+    c.xPulsePort = 7;
+    c.xDirPort = 0;
+    c.yPulsePort = 6;
+    c.yDirPort = 5;
+    c.segments[1] = Line(-1, 2147483647, 0xFFFFFFFFu, 65536, 65535);
+    c.segments[2] = Arc(kTypeCcw, -2147483647 - 1, -5000, 12345, -12345, kPassPoint);
+    c.segments[3] = Arc(kTypeCw, 0, 1, 0, 0, kCentrePoint);
+    return c;
+}
+
+std::string ReplaceLine(std::string text, const std::string &from, const std::string &to)
+{
+    const std::size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    return text.replace(at, from.size(), to);
+}
+
+} // namespace
+
+TEST(PouReader, RoundTripsInBothLanguages)
+{
+    for (const PosConfig &c : {WorkedExample(), Varied()})
+        for (const Lang lang : {Lang::En, Lang::Zh}) {
+            const auto read = Read(Generate(c, lang));
+            ASSERT_TRUE(read.has_value());
+            EXPECT_EQ(*read, c);
+        }
+}
+
+TEST(PouReader, ReadsTheWorkedExampleFiles)
+{
+    for (const char *file : {"pou/worked_example_en.il", "pou/worked_example_zh.il"}) {
+        const auto read = Read(test::ReadTestFile(file));
+        ASSERT_TRUE(read.has_value()) << file;
+        EXPECT_EQ(*read, WorkedExample()) << file;
+    }
+}
+
+TEST(PouReader, AcceptsCrLfAndTrimmedHeaderBlanks)
+{
+    std::string text = Generate(WorkedExample());
+    std::string crlf;
+    for (char ch : text) {
+        if (ch == '\n')
+            crlf += '\r';
+        crlf += ch;
+    }
+    ASSERT_TRUE(Read(crlf).has_value());
+    const std::string trimmed = ReplaceLine(text, "Wizard. \n", "Wizard.\n");
+    ASSERT_TRUE(Read(trimmed).has_value());
+}
+
+TEST(PouReader, SkippedSegmentsAreGoneAndTheRestRenumbered)
+{
+    PosConfig c = WorkedExample();
+    c.segments[3] = c.segments[2];
+    c.segments[2] = PosSegment{};
+    const auto read = Read(Generate(c));
+    ASSERT_TRUE(read.has_value());
+    ASSERT_EQ(read->segments.size(), 2u);
+    EXPECT_EQ(read->segments.at(2), c.segments.at(3));
+}
+
+TEST(PouReader, HeaderOnlyKeepsTheBaseFields)
+{
+    PosConfig c = WorkedExample();
+    c.segments.clear();
+    PosConfig base = NewPageDefaults();
+    base.startD = 1234;
+    const auto read = ParsePou(Generate(c), "X", base);
+    ASSERT_TRUE(read.has_value());
+    EXPECT_TRUE(read->segments.empty());
+    EXPECT_EQ(read->startD, 1234u);
+    EXPECT_EQ(read->subprogramName, "X");
+}
+
+struct Broken
+{
+    const char *name;
+    std::string from, to;
+    long long line;
+};
+
+class PouReaderRefuses : public ::testing::TestWithParam<Broken>
+{};
+
+TEST_P(PouReaderRefuses, WithTheLineAndWhy)
+{
+    const Broken &b = GetParam();
+    const std::string text = ReplaceLine(test::ReadTestFile("pou/worked_example_en.il"), b.from,
+                                         b.to);
+    PouReadError error;
+    EXPECT_FALSE(Read(text, &error).has_value());
+    EXPECT_EQ(error.line, b.line) << error.message(Lang::En);
+    EXPECT_FALSE(error.message(Lang::En).empty());
+    EXPECT_FALSE(error.message(Lang::Zh).empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, PouReaderRefuses,
+    ::testing::Values(
+        Broken{"NotAHeader", "//The POU", "//A POU", 1},
+        Broken{"UnknownType", "//Segment 2: Clockwise arc", "//Segment 2: Spiral", 24},
+        Broken{"WrongDElement", "MOV 100    D2005", "MOV 100    D2006", 10},
+        Broken{"ValueAbove16Bits", "MOV 100    D2005", "MOV 65536    D2005", 10},
+        Broken{"NegativeHalf", "MOV 100    D2005", "MOV -1    D2005", 10},
+        Broken{"MissingComment", "MOV 10    D2003                //Configuration code",
+               "MOV 10    D2003", 8},
+        Broken{"WrongStep", "LD= D2000 1", "LD= D2000 2", 42},
+        Broken{"WrongOperand", "CW                 D2014", "CW                 D2002", 43},
+        Broken{"MixedPorts", "D2014 Y0 Y1 Y2 Y3", "D2014 Y0 Y1 Y2 Y4", 43},
+        Broken{"MixedCode", "MOV 10    D2015", "MOV 11    D2015", 27},
+        Broken{"WrongSmFlag", "AND SM82\nED\nINC D2000\n//Segment 2", "AND SM83\nED\nINC D2000\n//Segment 2", 21},
+        Broken{"Truncated", "ED\nINC D2000\n//Segment 2", "ED\n//Segment 2", 23},
+        Broken{"LineWithCentreMode", "MOV 0    D2002", "MOV 1    D2002", 7},
+        Broken{"TrailingGarbage", "INC D2000\n//Segment 2", "INC D2000\nNOP\n//Segment 2", 24}),
+    [](const ::testing::TestParamInfo<Broken> &p) { return p.param.name; });
+
+TEST(PouReader, RefusesTextThatEndsMidSegment)
+{
+    std::string text = test::ReadTestFile("pou/worked_example_en.il");
+    text.resize(text.rfind("AND SM82"));
+    PouReadError error;
+    EXPECT_FALSE(Read(text, &error).has_value());
+    EXPECT_EQ(error.reasonId, sid::PouEnd);
+    EXPECT_EQ(error.line, 44);
+}

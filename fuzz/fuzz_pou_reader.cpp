@@ -1,0 +1,23 @@
+// Feeds arbitrary text to the reader of generated subprograms; a text it
+// accepts must generate back to a text it reads as the same configuration.
+#include "codegen/GeneratePou.h"
+#include "codegen/PouReader.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    const std::string_view text(reinterpret_cast<const char *>(data), size);
+    const auto config = pos::ParsePou(text, "POS_EXE", pos::NewPageDefaults());
+    if (!config)
+        return 0;
+    for (const pos::Lang lang : {pos::Lang::En, pos::Lang::Zh}) {
+        const std::string again = pos::JoinPou(pos::GeneratePouLines(*config, lang));
+        const auto reread = pos::ParsePou(again, "POS_EXE", pos::NewPageDefaults());
+        if (!reread || !(*reread == *config))
+            std::abort();
+    }
+    return 0;
+}
