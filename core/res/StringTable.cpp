@@ -185,6 +185,8 @@ constexpr Entry kTable[] = {
      "%s：未知的键"},
     {50203, "%s: expected %s",
      "%s：应为%s"},
+    {50204, "%s: key given twice",
+     "%s：键重复出现"},
     {50205, "the file cannot be written: %s",
      "无法写入文件：%s"},
     {50210, "an object",

@@ -108,6 +108,7 @@ enum : int {
     JsonSyntax = 50201,
     JsonUnknownKey = 50202,
     JsonExpected = 50203,
+    JsonDuplicateKey = 50204,
     FileCannotWrite = 50205,
     JsonObject = 50210,
     JsonArray = 50211,
