@@ -1,0 +1,515 @@
+#include "controls/CGraphicShow.h"
+
+#include <QHelpEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPen>
+#include <QResizeEvent>
+#include <QToolTip>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr double kMargin = 28.0;           // pixels kept free around the fitted chain
+constexpr double kHoverPixels = 6.0;       // how near the mouse must be to a segment
+constexpr double kTolerance = 0.25;        // pixels an arc's chords may stray from it
+constexpr double kClipSlack = 8.0;         // pixels drawn beyond the window's edge
+constexpr double kZoomPerStep = 1.25;      // one wheel notch
+constexpr double kMinZoomOut = 1.0 / 20.0; // relative to the fit
+constexpr double kMaxPixelsPerUnit = 100.0;
+constexpr double kArrowMinPixels = 28.0; // shorter segments get no arrow
+constexpr double kArrowSpacing = 16.0;   // pixels between the centres of two arrows
+constexpr double kLabelMinPixels = 36.0; // shorter segments get no number
+
+const QColor kBackground(250, 250, 247);
+const QColor kAxis(175, 175, 175);
+const QColor kOrigin(90, 90, 90);
+const QColor kSegment(58, 110, 165);
+const QColor kHover(20, 60, 120);
+const QColor kCurrent(225, 105, 20);
+const QColor kStart(40, 160, 70);
+const QColor kLabel(95, 95, 95);
+
+QPointF ToQt(pos::Vec2 v)
+{
+    return {v.x, v.y};
+}
+
+} // namespace
+
+CGraphicShow::CGraphicShow(QWidget *parent)
+    : QWidget(parent)
+{
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    updateFonts();
+    rebuild();
+    m_view = pos::FitView(m_bounds, width(), height(), kMargin);
+}
+
+CGraphicShow::~CGraphicShow() = default;
+
+bool CGraphicShow::DrawTrajectory(const std::int32_t *centreX, const std::int32_t *centreY,
+                                  const std::int32_t *beginX, const std::int32_t *beginY,
+                                  const std::int32_t *endX, const std::int32_t *endY,
+                                  const std::int32_t *type, std::int32_t count,
+                                  std::int32_t current, bool redraw)
+{
+    // The segments are chained from the origin, so the begin points are not
+    // needed; the caller may free every array once this returns.
+    Q_UNUSED(beginX);
+    Q_UNUSED(beginY);
+    // Without any array there is nothing to draw, whatever the count says.
+    const bool anyArray = centreX || centreY || endX || endY || type;
+    const std::size_t n = count > 0 && anyArray ? static_cast<std::size_t>(count) : 0;
+    const auto at = [](const std::int32_t *a, std::size_t i) { return a ? a[i] : 0; };
+    std::vector<pos::TrajectoryInput> inputs(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        pos::TrajectoryInput &in = inputs[i];
+        in.type = at(type, i);
+        in.centreMode = i < m_centreModes.size() ? m_centreModes[i] : 0;
+        in.endX = at(endX, i);
+        in.endY = at(endY, i);
+        in.centreX = at(centreX, i);
+        in.centreY = at(centreY, i);
+    }
+    m_current = current;
+
+    // Stepping through the same chain keeps the user's zoom; a new chain is
+    // fitted.
+    if (inputs != m_inputs || m_builtActionMode != m_actionMode) {
+        m_inputs = std::move(inputs);
+        rebuild();
+        m_fitted = true;
+        m_view = pos::FitView(m_bounds, width(), height(), kMargin);
+    }
+    if (m_mouseKnown && underMouse())
+        updateHoverAt(m_lastMousePos);
+    else
+        setHover(0);
+    if (redraw)
+        update();
+    return true;
+}
+
+void CGraphicShow::setActionMode(int mode)
+{
+    m_actionMode = mode == 1 ? 1 : 0;
+}
+
+void CGraphicShow::setCentreModes(std::vector<std::int32_t> modes)
+{
+    m_centreModes = std::move(modes);
+}
+
+QSize CGraphicShow::sizeHint() const
+{
+    return {320, 320};
+}
+
+QSize CGraphicShow::minimumSizeHint() const
+{
+    return {80, 80};
+}
+
+void CGraphicShow::fitToWindow()
+{
+    m_fitted = true;
+    m_view = pos::FitView(m_bounds, width(), height(), kMargin);
+    if (m_mouseKnown && underMouse())
+        updateHoverAt(m_lastMousePos);
+    update();
+}
+
+void CGraphicShow::rebuild()
+{
+    m_primitives = pos::BuildTrajectory(m_inputs, m_actionMode);
+    m_builtActionMode = m_actionMode;
+    m_bounds = pos::TrajectoryBounds(m_primitives);
+    m_labels.clear();
+    m_labels.reserve(m_primitives.size());
+    for (std::size_t i = 0; i < m_primitives.size(); ++i) {
+        m_labels.emplace_back(QString::number(i + 1));
+        m_labels.back().setPerformanceHint(QStaticText::AggressiveCaching);
+        m_labels.back().prepare(QTransform(), m_labelFont);
+    }
+    m_axisX = tr("X");
+    m_axisY = tr("Y");
+}
+
+void CGraphicShow::updateFonts()
+{
+    m_labelFont = font();
+    if (m_labelFont.pointSizeF() > 0.0)
+        m_labelFont.setPointSizeF(m_labelFont.pointSizeF() * 0.85);
+    for (QStaticText &label : m_labels)
+        label.prepare(QTransform(), m_labelFont);
+}
+
+double CGraphicShow::fitScale() const
+{
+    return pos::FitView(m_bounds, width(), height(), kMargin).scale;
+}
+
+QString CGraphicShow::segmentText(int segment) const
+{
+    if (segment < 1 || static_cast<std::size_t>(segment) > m_primitives.size())
+        return {};
+    const pos::TrajectoryPrimitive &p = m_primitives[static_cast<std::size_t>(segment - 1)];
+    //: Hovering a segment of the trajectory: its number and where it ends (X, Y).
+    return tr("%1: (%2, %3)")
+        .arg(segment)
+        .arg(static_cast<qint64>(std::llround(p.end.x)))
+        .arg(static_cast<qint64>(std::llround(p.end.y)));
+}
+
+void CGraphicShow::setHover(int segment)
+{
+    const QString text = segmentText(segment);
+    if (segment == m_hovered && text == m_hoverText)
+        return;
+    m_hovered = text.isEmpty() ? 0 : segment;
+    m_hoverText = text;
+    if (QToolTip::isVisible()) {
+        if (m_hoverText.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(mapToGlobal(m_lastMousePos.toPoint()), m_hoverText, this);
+    }
+    emit hoverChanged(m_hovered, m_hoverText);
+    update();
+}
+
+void CGraphicShow::updateHoverAt(QPointF pos)
+{
+    const pos::Vec2 world = m_view.toWorld({pos.x(), pos.y()});
+    const int index = pos::HitTest(m_primitives, world, kHoverPixels / m_view.scale);
+    setHover(index + 1);
+}
+
+bool CGraphicShow::event(QEvent *e)
+{
+    if (e->type() == QEvent::ToolTip) {
+        auto *help = static_cast<QHelpEvent *>(e);
+        m_lastMousePos = help->pos();
+        m_mouseKnown = true;
+        updateHoverAt(help->pos());
+        if (m_hoverText.isEmpty()) {
+            QToolTip::hideText();
+            e->ignore();
+        } else {
+            QToolTip::showText(help->globalPos(), m_hoverText, this);
+        }
+        return true;
+    }
+    return QWidget::event(e);
+}
+
+void CGraphicShow::changeEvent(QEvent *e)
+{
+    if (e->type() == QEvent::LanguageChange) {
+        m_axisX = tr("X");
+        m_axisY = tr("Y");
+        m_hoverText = segmentText(m_hovered);
+        emit hoverChanged(m_hovered, m_hoverText);
+        update();
+    } else if (e->type() == QEvent::FontChange) {
+        updateFonts();
+        update();
+    }
+    QWidget::changeEvent(e);
+}
+
+void CGraphicShow::resizeEvent(QResizeEvent *e)
+{
+    if (m_fitted || !e->oldSize().isValid()) {
+        m_view = pos::FitView(m_bounds, width(), height(), kMargin);
+    } else {
+        // Keep what was in the middle of the window in the middle.
+        const QSize d = e->size() - e->oldSize();
+        m_view = pos::Pan(m_view, d.width() / 2.0, d.height() / 2.0);
+    }
+    QWidget::resizeEvent(e);
+}
+
+void CGraphicShow::wheelEvent(QWheelEvent *e)
+{
+    const int delta = e->angleDelta().y() != 0 ? e->angleDelta().y() : e->angleDelta().x();
+    if (delta == 0) {
+        e->ignore();
+        return;
+    }
+    const double fit = fitScale();
+    const double target = std::clamp(m_view.scale * std::pow(kZoomPerStep, delta / 120.0),
+                                     fit * kMinZoomOut, std::max(fit, kMaxPixelsPerUnit));
+    const double factor = target / m_view.scale;
+    if (factor != 1.0) {
+        const QPointF at = e->position();
+        m_view = pos::ZoomAbout(m_view, factor, {at.x(), at.y()});
+        m_fitted = false;
+        m_lastMousePos = at;
+        m_mouseKnown = true;
+        updateHoverAt(at);
+        update();
+    }
+    e->accept();
+}
+
+void CGraphicShow::mousePressEvent(QMouseEvent *e)
+{
+    if (e->button() == Qt::LeftButton) {
+        m_dragging = true;
+        m_lastDragPos = e->position();
+        setCursor(Qt::ClosedHandCursor);
+        e->accept();
+        return;
+    }
+    QWidget::mousePressEvent(e);
+}
+
+void CGraphicShow::mouseMoveEvent(QMouseEvent *e)
+{
+    const QPointF at = e->position();
+    m_lastMousePos = at;
+    m_mouseKnown = true;
+    if (m_dragging && (e->buttons() & Qt::LeftButton)) {
+        const QPointF d = at - m_lastDragPos;
+        m_lastDragPos = at;
+        if (!d.isNull()) {
+            m_view = pos::Pan(m_view, d.x(), d.y());
+            m_fitted = false;
+            update();
+        }
+    }
+    updateHoverAt(at);
+    e->accept();
+}
+
+void CGraphicShow::mouseReleaseEvent(QMouseEvent *e)
+{
+    if (e->button() == Qt::LeftButton && m_dragging) {
+        m_dragging = false;
+        unsetCursor();
+        e->accept();
+        return;
+    }
+    QWidget::mouseReleaseEvent(e);
+}
+
+void CGraphicShow::mouseDoubleClickEvent(QMouseEvent *e)
+{
+    if (e->button() == Qt::LeftButton) {
+        fitToWindow();
+        e->accept();
+        return;
+    }
+    QWidget::mouseDoubleClickEvent(e);
+}
+
+void CGraphicShow::leaveEvent(QEvent *e)
+{
+    m_mouseKnown = false;
+    setHover(0);
+    QWidget::leaveEvent(e);
+}
+
+void CGraphicShow::paintPrimitive(QPainter &painter, std::size_t index,
+                                  const pos::BoundingBox &clip)
+{
+    m_flat.clear();
+    pos::FlattenForView(m_primitives[index], m_view, clip, kTolerance, m_flat);
+    m_points.clear();
+    for (const pos::Vec2 &v : m_flat.points)
+        m_points.push_back(ToQt(v));
+    std::size_t begin = 0;
+    for (std::size_t end : m_flat.runEnds) {
+        if (end > begin + 1)
+            painter.drawPolyline(m_points.data() + begin, static_cast<int>(end - begin));
+        begin = end;
+    }
+}
+
+bool CGraphicShow::markerPlace(std::size_t index, double minPixels, QPointF &mid,
+                               QPointF &dir) const
+{
+    const pos::TrajectoryPrimitive &p = m_primitives[index];
+    if (!(pos::DrawnLength(p) * m_view.scale >= minPixels))
+        return false;
+    const pos::Vec2 m = m_view.toView(pos::PointAt(p, 0.5));
+    if (m.x < -kClipSlack || m.y < -kClipSlack || m.x > width() + kClipSlack
+        || m.y > height() + kClipSlack)
+        return false;
+    const pos::Vec2 d = pos::DirectionAt(p, 0.5);
+    if (d.x == 0.0 && d.y == 0.0)
+        return false;
+    mid = ToQt(m);
+    dir = QPointF(d.x, -d.y); // view Y runs downwards
+    return true;
+}
+
+void CGraphicShow::paintArrow(QPainter &painter, std::size_t index, const QColor &colour)
+{
+    QPointF m;
+    QPointF dir;
+    if (!markerPlace(index, kArrowMinPixels, m, dir))
+        return;
+    // Arrows piled on each other tell nothing: the first one placed wins.
+    for (const QPointF &placed : m_placedArrows) {
+        const QPointF d = placed - m;
+        if (d.x() * d.x() + d.y() * d.y() < kArrowSpacing * kArrowSpacing)
+            return;
+    }
+    m_placedArrows.push_back(m);
+    // The arrow points the way the PLC travels; the current segment's
+    // thicker line needs a larger head to show.
+    const QPointF normal(-dir.y(), dir.x());
+    const double k = static_cast<int>(index + 1) == m_current ? 1.4 : 1.0;
+    const QPointF head[3] = {m + dir * (6.0 * k), m - dir * (5.0 * k) + normal * (4.5 * k),
+                             m - dir * (5.0 * k) - normal * (4.5 * k)};
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(colour);
+    painter.drawPolygon(head, 3);
+}
+
+void CGraphicShow::paintLabel(QPainter &painter, std::size_t index, const QColor &colour)
+{
+    QPointF m;
+    QPointF dir;
+    if (!markerPlace(index, kLabelMinPixels, m, dir))
+        return;
+    // The number sits beside the arrow: outside an arc, left of a line.
+    const pos::TrajectoryPrimitive &p = m_primitives[index];
+    QPointF side(dir.y(), -dir.x());
+    if (p.kind == pos::PrimitiveKind::Arc && p.radius > 0.0) {
+        const pos::Vec2 w = pos::PointAt(p, 0.5);
+        side = QPointF((w.x - p.centre.x) / p.radius, -(w.y - p.centre.y) / p.radius);
+    }
+    const QStaticText &label = m_labels[index];
+    const QSizeF size = label.size();
+    const QRectF inside = QRectF(rect()).adjusted(1.0, 1.0, -1.0, -1.0);
+    // Beside the segment, else on its other side; a number that would be
+    // cut by the window's edge or sit on another one is left out.
+    QRectF box;
+    bool placed = false;
+    // Far enough out along side that the box clears the line and the arrow.
+    const double away = 6.0 + std::fabs(side.x()) * size.width() / 2.0
+                        + std::fabs(side.y()) * size.height() / 2.0;
+    for (const double sign : {1.0, -1.0}) {
+        const QPointF at = m + side * (sign * away);
+        box = QRectF(at.x() - size.width() / 2.0, at.y() - size.height() / 2.0, size.width(),
+                     size.height());
+        if (!inside.contains(box))
+            continue;
+        placed = std::none_of(m_placedLabels.begin(), m_placedLabels.end(),
+                              [&box](const QRectF &r) { return r.intersects(box); });
+        if (placed)
+            break;
+    }
+    if (!placed)
+        return;
+    m_placedLabels.push_back(box);
+    painter.setPen(colour);
+    painter.drawStaticText(box.topLeft(), label);
+}
+
+void CGraphicShow::paintEvent(QPaintEvent *e)
+{
+    Q_UNUSED(e);
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    const double w = width();
+    const double h = height();
+    painter.fillRect(rect(), kBackground);
+
+    pos::BoundingBox clip;
+    clip.add({-kClipSlack, -kClipSlack});
+    clip.add({w + kClipSlack, h + kClipSlack});
+
+    // Axes through the origin, on pixel centres so that they stay crisp,
+    // with their names at the positive ends.
+    const QPointF o = ToQt(m_view.toView({0.0, 0.0}));
+    painter.setFont(m_labelFont);
+    painter.setPen(QPen(kAxis, 1.0));
+    if (o.y() >= 0.0 && o.y() <= h) {
+        const double y = std::floor(o.y()) + 0.5;
+        painter.drawLine(QPointF(0.0, y), QPointF(w, y));
+        painter.drawText(QRectF(w - 22.0, y - 18.0, 18.0, 16.0), Qt::AlignCenter, m_axisX);
+    }
+    if (o.x() >= 0.0 && o.x() <= w) {
+        const double x = std::floor(o.x()) + 0.5;
+        painter.drawLine(QPointF(x, 0.0), QPointF(x, h));
+        painter.drawText(QRectF(x + 3.0, 2.0, 18.0, 16.0), Qt::AlignCenter, m_axisY);
+    }
+
+    const std::size_t n = m_primitives.size();
+    const std::size_t current = m_current >= 1 && static_cast<std::size_t>(m_current) <= n
+                                    ? static_cast<std::size_t>(m_current - 1)
+                                    : n;
+    const std::size_t hovered = m_hovered >= 1 && static_cast<std::size_t>(m_hovered) <= n
+                                    ? static_cast<std::size_t>(m_hovered - 1)
+                                    : n;
+
+    // Dense chains get hairlines: they are clearer and several times faster
+    // to rasterise than wider antialiased strokes.
+    painter.setBrush(Qt::NoBrush);
+    QPen pen(kSegment, n > 64 ? 1.0 : 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    painter.setPen(pen);
+    for (std::size_t i = 0; i < n; ++i) {
+        if (i != current && i != hovered)
+            paintPrimitive(painter, i, clip);
+    }
+    if (hovered < n && hovered != current) {
+        pen.setColor(kHover);
+        pen.setWidthF(2.4);
+        painter.setPen(pen);
+        paintPrimitive(painter, hovered, clip);
+    }
+    if (current < n) {
+        pen.setColor(kCurrent);
+        pen.setWidthF(3.2);
+        painter.setPen(pen);
+        paintPrimitive(painter, current, clip);
+    }
+    // Arrows on top of their lines; the current and the hovered segment's
+    // claim their place first.
+    m_placedArrows.clear();
+    if (current < n)
+        paintArrow(painter, current, kCurrent);
+    if (hovered < n && hovered != current)
+        paintArrow(painter, hovered, kHover);
+    for (std::size_t i = 0; i < n; ++i) {
+        if (i != current && i != hovered)
+            paintArrow(painter, i, kSegment);
+    }
+
+    // Numbers; the current and the hovered segment's claim their place first.
+    m_placedLabels.clear();
+    painter.setFont(m_labelFont);
+    if (current < n)
+        paintLabel(painter, current, kCurrent);
+    if (hovered < n && hovered != current)
+        paintLabel(painter, hovered, kLabel);
+    for (std::size_t i = 0; i < n; ++i) {
+        if (i != current && i != hovered)
+            paintLabel(painter, i, kLabel);
+    }
+
+    // The origin, and the start point of the chain on it.
+    if (clip.contains({o.x(), o.y()})) {
+        painter.setBrush(Qt::NoBrush);
+        painter.setPen(QPen(kOrigin, 1.2));
+        painter.drawEllipse(o, 6.5, 6.5);
+    }
+    if (n > 0) {
+        const pos::Vec2 start = m_view.toView(m_primitives.front().start);
+        if (clip.contains(start)) {
+            painter.setPen(QPen(Qt::white, 1.0));
+            painter.setBrush(kStart);
+            painter.drawEllipse(ToQt(start), 4.0, 4.0);
+        }
+    }
+}

@@ -1,0 +1,125 @@
+#pragma once
+
+// The trajectory view: draws a chain of straight lines and arcs to scale.
+//
+// World coordinates are the segments' own units with X to the right and Y
+// upwards; the view keeps both axes at the same scale. The chain starts at
+// the origin and runs as the PLC moves (see pos::BuildTrajectory). The wheel
+// zooms about the cursor, dragging with the left button pans, a double-click
+// fits the whole chain again, and hovering a segment tells its number and
+// end point (tooltip and hoverChanged).
+
+#include "geometry/Trajectory.h"
+
+#include <QColor>
+#include <QFont>
+#include <QPointF>
+#include <QRectF>
+#include <QStaticText>
+#include <QString>
+#include <QWidget>
+
+#include <cstdint>
+#include <vector>
+
+class QPainter;
+
+class CGraphicShow : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit CGraphicShow(QWidget *parent = nullptr);
+    ~CGraphicShow() override;
+
+    // Draws count segments; element i of each array describes segment i + 1:
+    // circle point, begin point (not used for drawing: segments are chained),
+    // end point, type (1 line, 2 clockwise arc, 3 counter-clockwise arc, 0
+    // unknown: drawn as a line). current is the segment to highlight
+    // (1-based; 0 none). The arrays are copied. Returns true.
+    bool DrawTrajectory(const std::int32_t *centreX, const std::int32_t *centreY,
+                        const std::int32_t *beginX, const std::int32_t *beginY,
+                        const std::int32_t *endX, const std::int32_t *endY,
+                        const std::int32_t *type, std::int32_t count, std::int32_t current,
+                        bool redraw);
+
+    // 0 incremental: each end and circle point is relative to where its
+    // segment begins; 1 absolute. Takes effect at the next DrawTrajectory.
+    void setActionMode(int mode);
+    // Centre mode per segment (0 centre point, 1 pass-through point); a
+    // segment without an entry uses 0. Takes effect at the next DrawTrajectory.
+    void setCentreModes(std::vector<std::int32_t> modes);
+
+    // What the view shows, for status bars and tests.
+    const std::vector<pos::TrajectoryPrimitive> &primitives() const { return m_primitives; }
+    pos::ViewTransform viewTransform() const { return m_view; }
+    // True while the view follows the window: no zoom or pan since the last fit.
+    bool isFitted() const { return m_fitted; }
+    int currentSegment() const { return m_current; }
+    // The segment under the mouse (1-based; 0 none) and its text, e.g. "3: (30000, 10000)".
+    int hoveredSegment() const { return m_hovered; }
+    QString hoverText() const { return m_hoverText; }
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+public slots:
+    // Shows the whole chain and the origin again.
+    void fitToWindow();
+
+signals:
+    void hoverChanged(int segment, const QString &text);
+
+protected:
+    bool event(QEvent *e) override;
+    void changeEvent(QEvent *e) override;
+    void paintEvent(QPaintEvent *e) override;
+    void resizeEvent(QResizeEvent *e) override;
+    void wheelEvent(QWheelEvent *e) override;
+    void mousePressEvent(QMouseEvent *e) override;
+    void mouseMoveEvent(QMouseEvent *e) override;
+    void mouseReleaseEvent(QMouseEvent *e) override;
+    void mouseDoubleClickEvent(QMouseEvent *e) override;
+    void leaveEvent(QEvent *e) override;
+
+private:
+    void rebuild();
+    void setHover(int segment);
+    void updateHoverAt(QPointF pos);
+    QString segmentText(int segment) const;
+    void updateFonts();
+    double fitScale() const;
+    void paintPrimitive(QPainter &painter, std::size_t index, const pos::BoundingBox &clip);
+    bool markerPlace(std::size_t index, double minPixels, QPointF &mid, QPointF &dir) const;
+    void paintArrow(QPainter &painter, std::size_t index, const QColor &colour);
+    void paintLabel(QPainter &painter, std::size_t index, const QColor &colour);
+
+    // The copied input and what it builds.
+    std::vector<pos::TrajectoryInput> m_inputs;
+    int m_builtActionMode = -1;
+    std::vector<pos::TrajectoryPrimitive> m_primitives;
+    std::vector<QStaticText> m_labels; // segment numbers, laid out once per build and font
+    pos::BoundingBox m_bounds;
+    int m_current = 0;
+
+    int m_actionMode = 0;
+    std::vector<std::int32_t> m_centreModes;
+
+    pos::ViewTransform m_view;
+    bool m_fitted = true;
+    bool m_dragging = false;
+    QPointF m_lastDragPos;
+
+    int m_hovered = 0;
+    QString m_hoverText;
+    QPointF m_lastMousePos;
+    bool m_mouseKnown = false;
+
+    QFont m_labelFont;
+    QString m_axisX;
+    QString m_axisY;
+    // Reused across paints.
+    pos::ViewPolylines m_flat;
+    std::vector<QPointF> m_points;
+    std::vector<QRectF> m_placedLabels;  // numbers drawn so far in this paint
+    std::vector<QPointF> m_placedArrows; // arrow centres drawn so far in this paint
+};
