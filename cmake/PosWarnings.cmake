@@ -9,12 +9,25 @@ function(pos_set_warnings target)
 endfunction()
 
 # A GoogleTest executable: one per test file group, discovered by CTest.
+# NO_MAIN: the sources bring their own main.
 function(pos_add_test name)
-    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(ARG "NO_MAIN" "" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
-    target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest)
+    if(NOT ARG_NO_MAIN)
+        target_link_libraries(${name} PRIVATE GTest::gtest_main)
+    endif()
     target_compile_definitions(${name} PRIVATE
         POS_TEST_DATA_DIR="${POS_TEST_DATA_DIR}")
     pos_set_warnings(${name})
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
+endfunction()
+
+# A widget test: GoogleTest with a QApplication on the offscreen platform.
+function(pos_add_qt_test name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    pos_add_test(${name} NO_MAIN
+        SOURCES ${ARG_SOURCES} ${PROJECT_SOURCE_DIR}/ui/tests/QtTestMain.cpp
+        LIBS ${ARG_LIBS} Qt6::Widgets Qt6::Test)
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/ui/tests)
 endfunction()

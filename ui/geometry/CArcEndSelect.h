@@ -1,0 +1,31 @@
+#pragma once
+
+// The chooser that offers the two corrected end points of an arc whose end
+// point is off its circle.
+
+#include <QDialog>
+
+#include <memory>
+
+namespace Ui {
+class CArcEndSelect;
+}
+
+class CArcEndSelect : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit CArcEndSelect(QWidget *parent = nullptr);
+    ~CArcEndSelect() override;
+
+    void setMessage(const QString &text);
+    QString message() const;
+    // 0 the first candidate, 1 the second; valid when exec() accepted.
+    int choice() const { return m_nChoice; }
+
+private:
+    void choose(int choice);
+
+    std::unique_ptr<Ui::CArcEndSelect> m_ui;
+    int m_nChoice = 0;
+};

@@ -1,0 +1,111 @@
+#include "guide/PosGuide.h"
+
+#include "res/StringTable.h"
+#include "wizard/CFinalSet.h"
+#include "wizard/CItemSet.h"
+#include "wizard/CPNameSet.h"
+#include "wizard/CPosWizardDlg.h"
+#include "wizard/CSetStep.h"
+#include "wizard/CSetTable.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+#include <memory>
+
+static void InitPosResources()
+{
+    Q_INIT_RESOURCE(pos);
+}
+
+namespace pos::ui {
+
+namespace {
+
+struct CallState
+{
+    std::unique_ptr<QApplication> app; // only when the host runs no QApplication
+    std::unique_ptr<QTranslator> forms;
+    std::unique_ptr<QTranslator> qtBase;
+};
+
+CallState &State()
+{
+    static CallState state;
+    return state;
+}
+
+int g_argc = 1;
+char g_argv0[] = "pos";
+char *g_argv[] = {g_argv0, nullptr};
+
+} // namespace
+
+CPosGuide &Guide()
+{
+    static CPosGuide guide;
+    return guide;
+}
+
+void BeginCall()
+{
+    CallState &s = State();
+    if (!QCoreApplication::instance())
+        s.app = std::make_unique<QApplication>(g_argc, g_argv);
+    InitPosResources();
+
+    const bool chinese = QLocale().name().startsWith(QLatin1String("zh"));
+    SetLanguage(chinese ? Lang::Zh : Lang::En);
+
+    // Load the new translations before the old ones go.
+    auto forms = std::make_unique<QTranslator>();
+    auto qtBase = std::make_unique<QTranslator>();
+    if (chinese) {
+        if (forms->load(QStringLiteral(":/i18n/pos_zh_CN.qm")))
+            QCoreApplication::installTranslator(forms.get());
+        if (qtBase->load(QStringLiteral("qtbase_zh_CN"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            QCoreApplication::installTranslator(qtBase.get());
+    }
+    s.forms = std::move(forms);
+    s.qtBase = std::move(qtBase);
+}
+
+void EndCall()
+{
+    CallState &s = State();
+    s.forms.reset();
+    s.qtBase.reset();
+    s.app.reset();
+}
+
+int RunWizard(PosConfig *config, bool modify, const PosHostContext *context)
+{
+    if (!config)
+        return 0;
+    if (context) {
+        config->minD = context->minD;
+        config->maxD = context->maxD;
+        config->minM = context->minM;
+        config->maxM = context->maxM;
+    }
+
+    // The pages outlive the frame, which hands them back when it goes.
+    CItemSet items;
+    CSetStep step;
+    CSetTable table;
+    CPNameSet name;
+    CFinalSet final;
+    CPosWizardDlg frame(config, modify);
+    name.SetProjectNames(context);
+    frame.AddPage(&items, CItemSet::kTemplateId);
+    frame.AddPage(&step, CSetStep::kTemplateId);
+    frame.AddPage(&table, CSetTable::kTemplateId);
+    frame.AddPage(&name, CPNameSet::kTemplateId);
+    frame.AddPage(&final, CFinalSet::kTemplateId);
+    return frame.exec() == QDialog::Accepted ? 1 : 0;
+}
+
+} // namespace pos::ui

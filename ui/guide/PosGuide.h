@@ -1,0 +1,30 @@
+#pragma once
+
+// The guide object and the run of one wizard.
+
+#include "guide/PosConfig.h"
+
+namespace pos::ui {
+
+// The library's single guide: holds the host context of the call in progress.
+class CPosGuide
+{
+public:
+    virtual ~CPosGuide() = default;
+    const PosHostContext *m_pContext = nullptr;
+};
+
+CPosGuide &Guide();
+
+// Makes the library ready for a call: a QApplication when the host runs
+// none (owned by the library until EndCall), the resources, the language
+// (the host's QLocale default, else the system locale) and its translations.
+void BeginCall();
+void EndCall();
+
+// Runs the wizard modally on the record: copies the context's element
+// ranges into it, builds the frame and the five pages, and returns 1 when
+// the user completed it, 0 when the user cancelled.
+int RunWizard(PosConfig *config, bool modify, const PosHostContext *context);
+
+} // namespace pos::ui

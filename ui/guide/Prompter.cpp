@@ -1,0 +1,90 @@
+#include "guide/Prompter.h"
+
+#include "dialogs/CCoordinateMove.h"
+#include "dialogs/CSetSpeeds.h"
+#include "geometry/CArcEndSelect.h"
+
+#include <QFileDialog>
+
+namespace pos::ui {
+
+namespace {
+
+Prompter *g_installed = nullptr;
+
+} // namespace
+
+Prompter &Prompts()
+{
+    static QtPrompter real;
+    return g_installed ? *g_installed : real;
+}
+
+void SetPrompter(Prompter *prompter)
+{
+    g_installed = prompter;
+}
+
+void ShowOk(QWidget *parent, const QString &text, QMessageBox::Icon icon)
+{
+    Prompts().message(parent, text, QMessageBox::Ok, icon);
+}
+
+QString MessageCaption()
+{
+    return QStringLiteral("Loomcraft");
+}
+
+QMessageBox::StandardButton QtPrompter::message(QWidget *parent, const QString &text,
+                                                QMessageBox::StandardButtons buttons,
+                                                QMessageBox::Icon icon)
+{
+    QMessageBox box(icon, MessageCaption(), text, buttons, parent);
+    box.setObjectName(QStringLiteral("posMessageBox"));
+    // The first button offered is the default one, as in every prompt here.
+    for (const auto b : {QMessageBox::Ok, QMessageBox::Yes, QMessageBox::No,
+                         QMessageBox::Cancel})
+        if (buttons.testFlag(b)) {
+            box.setDefaultButton(b);
+            break;
+        }
+    if (buttons.testFlag(QMessageBox::Cancel))
+        box.setEscapeButton(QMessageBox::Cancel);
+    else if (buttons.testFlag(QMessageBox::No))
+        box.setEscapeButton(QMessageBox::No);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+int QtPrompter::chooseArcEnd(QWidget *parent, const QString &text)
+{
+    CArcEndSelect dialog(parent);
+    dialog.setMessage(text);
+    if (dialog.exec() != QDialog::Accepted)
+        return -1;
+    return dialog.choice();
+}
+
+QString QtPrompter::openFile(QWidget *parent, const QString &filter)
+{
+    return QFileDialog::getOpenFileName(parent, QString(), QString(), filter);
+}
+
+std::optional<QPoint> QtPrompter::coordinateMove(QWidget *parent)
+{
+    CCoordinateMove dialog(parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return QPoint(dialog.xDisplacement(), dialog.yDisplacement());
+}
+
+std::optional<SpeedsAndTime> QtPrompter::speedsAndTime(QWidget *parent,
+                                                       const SpeedsAndTime &initial)
+{
+    CSetSpeeds dialog(parent);
+    dialog.setValues(initial);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.values();
+}
+
+} // namespace pos::ui

@@ -1,0 +1,87 @@
+#pragma once
+
+// The one seam for every modal prompt of the wizard: message boxes, the arc
+// end-point chooser, the open-file dialog, the coordinate move and the
+// speeds-and-time prompt of the table page.
+// Only QtPrompter opens real dialogs; tests install a scripted prompter that
+// records each prompt and answers it.
+
+#include <QMessageBox>
+#include <QPoint>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+class QWidget;
+
+namespace pos::ui {
+
+// Speeds (Hz) and acceleration/deceleration time (ms) given to many table
+// rows at once.
+struct SpeedsAndTime
+{
+    std::uint32_t accDecTime = 0;
+    std::uint32_t initialSpeed = 0;
+    std::uint32_t maxSpeed = 0;
+
+    friend bool operator==(const SpeedsAndTime &, const SpeedsAndTime &) = default;
+};
+
+class Prompter
+{
+public:
+    virtual ~Prompter() = default;
+
+    // A message box with the given buttons and icon; returns the button
+    // pressed (Escape or the close box give Cancel or No where offered).
+    virtual QMessageBox::StandardButton message(QWidget *parent, const QString &text,
+                                                QMessageBox::StandardButtons buttons,
+                                                QMessageBox::Icon icon)
+        = 0;
+
+    // The arc end-point chooser: 0 the first candidate, 1 the second, -1
+    // "Input Again" (or the dialog closed).
+    virtual int chooseArcEnd(QWidget *parent, const QString &text) = 0;
+
+    // An existing file to open, or an empty string when cancelled.
+    virtual QString openFile(QWidget *parent, const QString &filter) = 0;
+
+    // The coordinate move dialog: the X and Y displacement, or nothing when
+    // cancelled.
+    virtual std::optional<QPoint> coordinateMove(QWidget *parent) = 0;
+
+    // Speeds and time for the selected table rows, starting from initial;
+    // nothing when cancelled.
+    virtual std::optional<SpeedsAndTime> speedsAndTime(QWidget *parent,
+                                                       const SpeedsAndTime &initial)
+        = 0;
+};
+
+// The prompter in use: a QtPrompter unless one was installed.
+Prompter &Prompts();
+// Installs a prompter (not owned); nullptr restores the real dialogs.
+void SetPrompter(Prompter *prompter);
+
+// Convenience: an OK box without icon, as most checks show.
+void ShowOk(QWidget *parent, const QString &text,
+            QMessageBox::Icon icon = QMessageBox::NoIcon);
+
+// The real dialogs.
+class QtPrompter : public Prompter
+{
+public:
+    QMessageBox::StandardButton message(QWidget *parent, const QString &text,
+                                        QMessageBox::StandardButtons buttons,
+                                        QMessageBox::Icon icon) override;
+    int chooseArcEnd(QWidget *parent, const QString &text) override;
+    QString openFile(QWidget *parent, const QString &filter) override;
+    std::optional<QPoint> coordinateMove(QWidget *parent) override;
+    std::optional<SpeedsAndTime> speedsAndTime(QWidget *parent,
+                                               const SpeedsAndTime &initial) override;
+};
+
+// Caption of the wizard's message boxes: the host program's name.
+QString MessageCaption();
+
+} // namespace pos::ui

@@ -1,0 +1,39 @@
+#pragma once
+
+// First page: start D element, action mode, pulse output mode, the four
+// output ports and how the segments will be entered.
+
+#include "wizard/CBasePage.h"
+
+#include <cstdint>
+#include <memory>
+
+namespace Ui {
+class CItemSet;
+}
+
+class CItemSet : public CBasePage
+{
+    Q_OBJECT
+public:
+    static constexpr int kTemplateId = 103;
+
+    explicit CItemSet(QWidget *parent = nullptr);
+    ~CItemSet() override;
+
+    void OnInitDialog() override;
+    bool SavePage() override;
+    // minD <= start D element <= maxD, else message 10039 with the focus on the field.
+    bool CheckStartAddress();
+    // Without a table page only "Step by step" can be chosen.
+    void setTableAvailable(bool available);
+
+    std::uint32_t m_nStartAddress = 0;
+    int m_nInputMode = -1; // 0 step by step, 1 table
+
+private slots:
+    void OnSelchangePulseMode();
+
+private:
+    std::unique_ptr<Ui::CItemSet> m_ui;
+};

@@ -1,0 +1,67 @@
+#include "wizard/CPNameSet.h"
+
+#include "guide/Prompter.h"
+#include "res/UiText.h"
+#include "wizard/Checks.h"
+
+#include "ui_CPNameSet.h"
+
+using pos::ui::Str;
+
+CPNameSet::CPNameSet(QWidget *parent)
+    : CBasePage(kTemplateId, parent)
+    , m_ui(std::make_unique<Ui::CPNameSet>())
+{
+    m_ui->setupUi(this);
+    m_ui->nameEdit->setMaxLength(static_cast<int>(pos::kMaxNameLength));
+}
+
+CPNameSet::~CPNameSet() = default;
+
+void CPNameSet::SetProjectNames(const pos::PosHostContext *context)
+{
+    m_pContext = context;
+}
+
+void CPNameSet::OnInitDialog()
+{
+    m_ui->nameEdit->setReadOnly(m_bModify);
+    m_strName = m_bModify && m_pConfig ? QString::fromStdString(m_pConfig->subprogramName)
+                                       : QStringLiteral("POS_EXE");
+    m_ui->nameEdit->setText(m_strName);
+}
+
+void CPNameSet::refuse(const QString &text)
+{
+    m_ui->nameEdit->setFocus();
+    pos::ui::ShowOk(this, text);
+    m_ui->nameEdit->setFocus();
+}
+
+bool CPNameSet::SavePage()
+{
+    if (m_bModify)
+        return true; // the existing subprogram keeps its name
+    if (!m_pConfig)
+        return false;
+    m_strName = m_ui->nameEdit->text();
+    const std::string name = m_strName.toStdString();
+    if (pos::CharacterCount(name) > pos::kMaxNameLength) {
+        refuse(pos::ui::StrF(pos::sid::TooLong, {std::int64_t{pos::kMaxNameLength}}));
+        return false;
+    }
+    if (name.empty()) {
+        refuse(Str(pos::sid::NameEmpty));
+        return false;
+    }
+    if (!pos::CheckSubprogramName(name)) {
+        refuse(Str(pos::sid::NameIllegal));
+        return false;
+    }
+    if (m_pContext && pos::NameExistsInProject(name, m_pContext->subprogramNames)) {
+        refuse(pos::ui::StrF(pos::sid::NameExists, {name}));
+        return false;
+    }
+    m_pConfig->subprogramName = name;
+    return true;
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+// The subprogram name page: proposes "POS_EXE" for a new configuration and
+// refuses a name that is empty, illegal or already in the project; shows the
+// stored name read-only when a configuration is modified.
+
+#include "wizard/CBasePage.h"
+
+#include <memory>
+
+namespace Ui {
+class CPNameSet;
+}
+
+namespace pos {
+struct PosHostContext;
+}
+
+class CPNameSet : public CBasePage
+{
+    Q_OBJECT
+public:
+    static constexpr int kTemplateId = 1009;
+
+    explicit CPNameSet(QWidget *parent = nullptr);
+    ~CPNameSet() override;
+
+    // The host's context (not owned); only its subprogram names are read.
+    void SetProjectNames(const pos::PosHostContext *context);
+
+    void OnInitDialog() override;
+    bool SavePage() override;
+
+    QString m_strName;
+
+private:
+    void refuse(const QString &text);
+
+    std::unique_ptr<Ui::CPNameSet> m_ui;
+    const pos::PosHostContext *m_pContext = nullptr;
+};

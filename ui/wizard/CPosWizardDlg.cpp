@@ -1,0 +1,215 @@
+#include "wizard/CPosWizardDlg.h"
+
+#include "guide/Prompter.h"
+#include "res/UiText.h"
+#include "wizard/CBasePage.h"
+#include "wizard/CItemSet.h"
+#include "wizard/CSetStep.h"
+#include "wizard/CSetTable.h"
+
+#include "ui_CPosWizardDlg.h"
+
+#include <QKeyEvent>
+#include <QPushButton>
+
+using pos::ui::Str;
+
+CPosWizardDlg::CPosWizardDlg(pos::PosConfig *config, bool modify, QWidget *parent)
+    : QDialog(parent)
+    , m_ui(std::make_unique<Ui::CPosWizardDlg>())
+    , m_pConfig(config)
+    , m_bModify(modify)
+{
+    m_ui->setupUi(this);
+    // Enter and Escape are handled in keyPressEvent: no button is a default one.
+    for (QPushButton *b : {m_ui->previousButton, m_ui->nextButton, m_ui->endButton,
+                           m_ui->cancelButton}) {
+        b->setAutoDefault(false);
+        b->setDefault(false);
+    }
+    connect(m_ui->previousButton, &QPushButton::clicked, this, &CPosWizardDlg::OnPrevious);
+    connect(m_ui->nextButton, &QPushButton::clicked, this, &CPosWizardDlg::OnOK);
+    connect(m_ui->endButton, &QPushButton::clicked, this, &CPosWizardDlg::OnEnd);
+    connect(m_ui->cancelButton, &QPushButton::clicked, this, &CPosWizardDlg::OnCancel);
+}
+
+CPosWizardDlg::~CPosWizardDlg()
+{
+    // The pages belong to whoever runs the wizard: take them out of the stack
+    // so that the stack does not delete them.
+    for (CBasePage *p : m_pages)
+        if (p)
+            p->setParent(nullptr);
+}
+
+void CPosWizardDlg::AddPage(CBasePage *page, int templateId)
+{
+    m_pages.push_back(page);
+    m_pageIds.push_back(templateId);
+    if (page)
+        page->SetContext(m_pConfig, m_bModify);
+}
+
+CBasePage *CPosWizardDlg::page(int index) const
+{
+    if (index < 0 || static_cast<std::size_t>(index) >= m_pages.size())
+        return nullptr;
+    return m_pages[static_cast<std::size_t>(index)];
+}
+
+void CPosWizardDlg::OnInitDialog()
+{
+    if (m_bInitialised)
+        return;
+    m_bInitialised = true;
+    if (!m_pages.empty()) {
+        for (CBasePage *p : m_pages) {
+            QWidget *slot = p ? static_cast<QWidget *>(p) : new QWidget;
+            m_ui->pageFrame->addWidget(slot);
+            if (p)
+                p->OnInitDialog();
+        }
+        ShowPage(ItemPage);
+    }
+    setWindowTitle(Str(m_bModify ? pos::sid::TitleModify : pos::sid::TitleCreate));
+    m_ui->nextButton->setText(Str(pos::sid::Next));
+}
+
+int CPosWizardDlg::exec()
+{
+    OnInitDialog();
+    return QDialog::exec();
+}
+
+void CPosWizardDlg::ShowPage(int index)
+{
+    if (page(index)) {
+        m_nCurPage = index;
+        m_ui->pageFrame->setCurrentIndex(index);
+    }
+    m_ui->previousButton->setEnabled(m_nCurPage != ItemPage);
+    m_ui->endButton->setEnabled(m_nCurPage == StepPage);
+}
+
+void CPosWizardDlg::OnPrevious()
+{
+    if (m_nCurPage == FinalPage)
+        m_ui->nextButton->setText(Str(pos::sid::Next));
+    switch (m_nCurPage) {
+    case StepPage:
+        if (auto *step = qobject_cast<CSetStep *>(page(StepPage))) {
+            const int from = step->currentSection();
+            if (step->PreviousSegment() && from == 1)
+                ShowPage(ItemPage);
+        }
+        break;
+    case TablePage:
+        if (auto *table = qobject_cast<CSetTable *>(page(TablePage)))
+            if (table->CommitTable(true))
+                ShowPage(ItemPage);
+        break;
+    case NamePage:
+        if (m_nSegmentPage == StepPage || m_nSegmentPage == TablePage)
+            ShowPage(m_nSegmentPage);
+        break;
+    case FinalPage:
+        ShowPage(NamePage);
+        break;
+    default:
+        break;
+    }
+}
+
+void CPosWizardDlg::OnOK()
+{
+    switch (m_nCurPage) {
+    case ItemPage: {
+        auto *items = qobject_cast<CItemSet *>(page(ItemPage));
+        if (!items || !items->SavePage())
+            return;
+        m_nSegmentPage = items->m_nInputMode + 1;
+        if (m_nSegmentPage == StepPage) {
+            ShowPage(StepPage);
+            if (auto *step = qobject_cast<CSetStep *>(page(StepPage)))
+                step->EnterPage();
+        } else if (auto *table = qobject_cast<CSetTable *>(page(TablePage))) {
+            ShowPage(TablePage);
+            table->FillGridFromRecord(m_pConfig);
+        }
+        break;
+    }
+    case StepPage:
+        if (auto *step = qobject_cast<CSetStep *>(page(StepPage)))
+            step->NextSegment();
+        break;
+    case TablePage:
+        if (auto *table = qobject_cast<CSetTable *>(page(TablePage)))
+            if (table->CommitTable(false))
+                ShowPage(NamePage);
+        break;
+    case NamePage:
+        if (page(NamePage)->SavePage()) {
+            ShowPage(FinalPage);
+            m_ui->nextButton->setText(Str(pos::sid::Complete));
+        }
+        break;
+    case FinalPage:
+        finish(QDialog::Accepted);
+        break;
+    default:
+        break;
+    }
+}
+
+void CPosWizardDlg::OnEnd()
+{
+    if (m_nCurPage != StepPage)
+        return;
+    if (auto *step = qobject_cast<CSetStep *>(page(StepPage)))
+        if (step->FinishSegments())
+            ShowPage(NamePage);
+}
+
+void CPosWizardDlg::OnCancel()
+{
+    const auto answer = pos::ui::Prompts().message(this, Str(pos::sid::CancelQuestion),
+                                                   QMessageBox::Yes | QMessageBox::No,
+                                                   QMessageBox::Question);
+    if (answer == QMessageBox::Yes)
+        finish(QDialog::Rejected);
+}
+
+void CPosWizardDlg::reject()
+{
+    OnCancel(); // the close box and Escape ask first
+}
+
+void CPosWizardDlg::finish(int result)
+{
+    for (CBasePage *p : m_pages)
+        if (p)
+            p->hide();
+    done(result);
+}
+
+void CPosWizardDlg::keyPressEvent(QKeyEvent *event)
+{
+    QWidget *focus = focusWidget();
+    const bool onFrameButton = focus == m_ui->previousButton || focus == m_ui->nextButton
+                               || focus == m_ui->endButton || focus == m_ui->cancelButton;
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (onFrameButton)
+            static_cast<QPushButton *>(focus)->click();
+        event->accept();
+        return;
+    case Qt::Key_Escape:
+        if (onFrameButton || !m_ui->pageFrame->isAncestorOf(focus))
+            OnCancel();
+        event->accept();
+        return;
+    default:
+        QDialog::keyPressEvent(event);
+    }
+}
