@@ -49,7 +49,7 @@ void ReadBack(benchmark::State &state)
     const std::string text = pos::JoinPou(pos::GeneratePouLines(c, pos::Lang::En));
     for (auto _ : state)
         benchmark::DoNotOptimize(pos::ParsePou(text, "POS_EXE", pos::NewPageDefaults()));
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(text.size()));
 }
 BENCHMARK(ReadBack)->Unit(benchmark::kMicrosecond);
 

@@ -132,7 +132,12 @@ std::string_view TrimRight(std::string_view text)
 
 std::string Quoted(std::string_view text)
 {
-    return "\"" + std::string(text) + "\"";
+    std::string quoted;
+    quoted.reserve(text.size() + 2);
+    quoted += '"';
+    quoted.append(text);
+    quoted += '"';
+    return quoted;
 }
 
 // Reads one segment's lines into segment; block is the expected first D

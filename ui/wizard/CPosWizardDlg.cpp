@@ -72,6 +72,7 @@ void CPosWizardDlg::OnInitDialog()
         ShowPage(ItemPage);
     }
     setWindowTitle(Str(m_bModify ? pos::sid::TitleModify : pos::sid::TitleCreate));
+    resize(sizeHint().expandedTo(QSize(920, 500)));
     m_ui->nextButton->setText(Str(pos::sid::Next));
 }
 

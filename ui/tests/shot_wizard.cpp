@@ -1,0 +1,115 @@
+// Takes pictures of the wizard's pages and of the arc chooser, in English or
+// Chinese: shot_wizard OUTPUT_DIR en|zh
+#include "geometry/ArcCheck.h"
+#include "geometry/CArcEndSelect.h"
+#include "guide/PosGuide.h"
+#include "res/StringTable.h"
+#include "wizard/CFinalSet.h"
+#include "wizard/CItemSet.h"
+#include "wizard/CPNameSet.h"
+#include "wizard/CPosWizardDlg.h"
+#include "wizard/CSetStep.h"
+#include "wizard/CSetTable.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+
+#include <cstdio>
+
+namespace {
+
+void Save(QWidget *w, const QString &dir, const QString &name, const QString &lang)
+{
+    QApplication::processEvents();
+    const QString path = QDir(dir).filePath(name + QLatin1Char('-') + lang + QStringLiteral(".png"));
+    if (!w->grab().save(path))
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+}
+
+template<typename T>
+T *Child(QWidget *w, const char *name)
+{
+    return w->findChild<T *>(QString::fromLatin1(name));
+}
+
+void Fill(QWidget *w, int type, int endX, int endY, int cx, int cy, int v0, int v1, int t)
+{
+    Child<QComboBox>(w, "typeCombo")->setCurrentIndex(type - 1);
+    const std::pair<const char *, int> fields[] = {
+        {"initialSpeedEdit", v0}, {"maxSpeedEdit", v1}, {"accDecTimeEdit", t},
+        {"endXEdit", endX},       {"endYEdit", endY},   {"circleXEdit", cx},
+        {"circleYEdit", cy}};
+    for (const auto &[name, value] : fields)
+        Child<QLineEdit>(w, name)->setText(QString::number(value));
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
+    const QString lang = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("en");
+    QLocale::setDefault(lang == QLatin1String("zh") ? QLocale(QLocale::Chinese, QLocale::China)
+                                                    : QLocale(QLocale::English));
+    pos::ui::BeginCall(); // language and translations, as the plug-in does
+
+    pos::PosHostContext context;
+    context.maxD = 9999;
+    context.maxM = 9999;
+    pos::PosConfig config;
+    config.maxD = 9999;
+    config.maxM = 9999;
+    CItemSet items;
+    CSetStep step;
+    CSetTable table;
+    CPNameSet name;
+    CFinalSet final;
+    CPosWizardDlg frame(&config, false);
+    name.SetProjectNames(&context);
+    frame.AddPage(&items, CItemSet::kTemplateId);
+    frame.AddPage(&step, CSetStep::kTemplateId);
+    frame.AddPage(&table, CSetTable::kTemplateId);
+    frame.AddPage(&name, CPNameSet::kTemplateId);
+    frame.AddPage(&final, CFinalSet::kTemplateId);
+    frame.OnInitDialog();
+    frame.show();
+
+    Child<QComboBox>(&frame, "actionCombo")->setCurrentIndex(1);
+    Save(&frame, dir, QStringLiteral("wizard-output"), lang);
+
+    auto *next = Child<QPushButton>(&frame, "nextButton");
+    next->click();
+    Fill(&frame, 1, 20000, 0, 0, 0, 100, 100000, 100);
+    next->click();
+    Fill(&frame, 2, 30000, 10000, 20000, 10000, 100, 70000, 200);
+    next->click();
+    Fill(&frame, 3, 30000, 30000, 30000, 20000, 100, 70000, 200);
+    next->click();
+    Fill(&frame, 1, 0, 30000, 0, 0, 100, 100000, 100);
+    Child<QPushButton>(&frame, "displayButton")->click();
+    Save(&frame, dir, QStringLiteral("wizard-step"), lang);
+
+    Child<QPushButton>(&frame, "endButton")->click();
+    Save(&frame, dir, QStringLiteral("wizard-name"), lang);
+    next->click();
+    Save(&frame, dir, QStringLiteral("wizard-summary"), lang);
+
+    pos::PosSegment arc;
+    arc.type = pos::kTypeCcw;
+    arc.endX = 50;
+    arc.endY = 50;
+    const pos::ArcCheck check = pos::CheckSegmentArc(100, 0, arc);
+    CArcEndSelect chooser;
+    chooser.setMessage(QString::fromStdString(
+        pos::ArcChoiceMessage(check, 100, 0, arc, pos::CurrentLanguage())));
+    chooser.show();
+    Save(&chooser, dir, QStringLiteral("arc-chooser"), lang);
+    return 0;
+}
