@@ -1,11 +1,13 @@
 #include "PosHost.h"
 
+#include "GuideLibrary.h"
 #include "codegen/GeneratePou.h"
 #include "codegen/PouReader.h"
 #include "geometry/DxfReader.h"
 #include "guide/ConfigJson.h"
 #include "guide/FileIo.h"
 #include "guide/PosConfig.h"
+#include "guide/ProjectJson.h"
 #include "res/StringTable.h"
 #include "wizard/Checks.h"
 
@@ -16,32 +18,56 @@
 #include <ostream>
 #include <string_view>
 #include <system_error>
+#include <utility>
 
 namespace pos {
 
 namespace {
 
+// Texts of the wizard commands (new, modify, list).
+enum : int {
+    kNameTaken = 50420,        // "%s: a subprogram named \"%s\" is already in the project"
+    kNameExpected = 50422,     // "a name that is not empty and holds no control characters"
+    kNoSuchSubprogram = 50423, // "%s: no subprogram named \"%s\""
+    kCannotModify = 50424,     // "the subprogram \"%s\" cannot be modified: %s"
+    kNoDisplay = 50428,        // "there is no display for the wizard: ..."
+    kCancelled = 50429,        // "the wizard was cancelled; nothing was stored"
+    kStored = 50430,           // "%s: subprogram \"%s\" stored"
+    kNotOneSubprogram = 50431, // "the wizard completed without handing back exactly one ..."
+    kNotWritten = 50432,       // "%s was not written; the subprogram is printed on standard output"
+    kChanged = 50433,          // "%s changed while the wizard was open"
+};
+
 struct Command
 {
     std::string_view name;
+    std::size_t minArguments; // positional arguments
+    std::size_t maxArguments;
     bool takesOutput; // -o FILE
     bool takesRaw;    // --raw
     bool takesName;   // --name NAME
+    bool takesPlugin; // --plugin PATH
 };
 
 constexpr Command kCommands[] = {
-    {"generate", true, false, false},
-    {"check", false, false, false},
-    {"import-dxf", true, true, false},
-    {"decode", true, false, true},
+    {"generate", 1, 1, true, false, false, false},  // CONFIG.json
+    {"check", 1, 1, false, false, false, false},    // CONFIG.json
+    {"import-dxf", 1, 1, true, true, false, false}, // FILE.dxf
+    {"decode", 1, 1, true, false, true, false},     // FILE.il
+    {"new", 0, 1, false, false, false, true},       // [PROJECT.json]
+    {"modify", 2, 2, false, false, false, true},    // NAME PROJECT.json
+    {"list", 1, 1, false, false, false, false},     // PROJECT.json
 };
 
 struct Options
 {
     const Command *command = nullptr;
-    std::string input;
+    std::vector<std::string> arguments; // positional
+    std::string input;                  // the first of them, when there is one
     std::optional<std::string> output;
     std::optional<std::string> name;
+    std::optional<std::string> plugin;
+    std::optional<Lang> lang; // when --lang was given
     bool raw = false;
 };
 
@@ -91,7 +117,7 @@ int ParseOptions(const std::vector<std::string> &args, Options &options, std::os
         } else if (arg == "--lang") {
             if (!hasValue || (args[i + 1] != "en" && args[i + 1] != "zh"))
                 return badOption();
-            ++i;
+            options.lang = args[++i] == "zh" ? Lang::Zh : Lang::En;
         } else if (arg == "-o" && command.takesOutput) {
             if (!hasValue || options.output)
                 return badOption();
@@ -100,15 +126,21 @@ int ParseOptions(const std::vector<std::string> &args, Options &options, std::os
             if (!hasValue || options.name)
                 return badOption();
             options.name = args[++i];
+        } else if (arg == "--plugin" && command.takesPlugin) {
+            if (!hasValue || options.plugin)
+                return badOption();
+            options.plugin = args[++i];
         } else if (arg == "--raw" && command.takesRaw) {
             options.raw = true;
         } else {
             return badOption();
         }
     }
-    if (positional.size() != 1)
+    if (positional.size() < command.minArguments || positional.size() > command.maxArguments)
         return Usage(err, lang);
-    options.input = positional.front();
+    if (!positional.empty())
+        options.input = positional.front();
+    options.arguments = std::move(positional);
     return kExitOk;
 }
 
@@ -250,6 +282,190 @@ int Decode(const Options &options, std::ostream &out, std::ostream &err, Lang la
     return Emit(WriteConfigJson(*config), options, out, err, lang);
 }
 
+// ---------------------------------------------------------------- projects
+
+// A project as read from its file, with the file's bytes: the file is
+// written only when it still holds them.
+struct LoadedProject
+{
+    std::string path;
+    std::string bytes;
+    Project project;
+};
+
+std::optional<LoadedProject> LoadProject(const std::string &path, std::ostream &err, Lang lang)
+{
+    LoadedProject loaded;
+    loaded.path = path;
+    if (!ReadInput(path, loaded.bytes, err, lang))
+        return std::nullopt;
+    std::string error;
+    std::optional<Project> project = ReadProjectJson(loaded.bytes, &error, lang);
+    if (!project) {
+        err << path << ": " << error << '\n';
+        return std::nullopt;
+    }
+    loaded.project = std::move(*project);
+    return loaded;
+}
+
+int List(const Options &options, std::ostream &out, std::ostream &err, Lang lang)
+{
+    const std::optional<LoadedProject> loaded = LoadProject(options.input, err, lang);
+    if (!loaded)
+        return kExitFailed;
+    for (const ProjectSubprogram &subprogram : loaded->project.subprograms)
+        out << subprogram.name << '\n';
+    return kExitOk;
+}
+
+// Stores a subprogram in the project and writes the file: in place of the
+// subprogram called replacing when it is given, else as a new one at the
+// end. Refuses, writing nothing, a name the file cannot hold or that another
+// subprogram has, and a file that changed since it was read.
+bool Store(LoadedProject &loaded, const std::string &name, const std::string &text,
+           const std::string *replacing, std::ostream &err, Lang lang)
+{
+    Project &project = loaded.project;
+    const std::string &path = loaded.path;
+    if (!IsProjectName(name)) {
+        err << path << ": "
+            << Format(Text(sid::JsonExpected, lang),
+                      {"\"" + name + "\"", std::string(Text(kNameExpected, lang))})
+            << '\n';
+        return false;
+    }
+    ProjectSubprogram *slot = replacing ? project.find(*replacing) : nullptr;
+    for (const ProjectSubprogram &other : project.subprograms) {
+        if (&other != slot && NameExistsInProject(name, {other.name})) {
+            err << Format(Text(kNameTaken, lang), {path, name}) << '\n';
+            return false;
+        }
+    }
+    if (slot)
+        *slot = ProjectSubprogram{name, text};
+    else
+        project.subprograms.push_back(ProjectSubprogram{name, text});
+
+    // The wizard may have been open for long; whatever changed the file
+    // meanwhile is not overwritten.
+    std::string now;
+    std::string reason;
+    if (!ReadWholeFile(path, &now, &reason) || now != loaded.bytes) {
+        err << Format(Text(kChanged, lang), {path}) << '\n';
+        return false;
+    }
+    if (!WriteWholeFile(path, WriteProjectJson(project), &reason)) {
+        err << path << ": " << Format(Text(sid::FileCannotWrite, lang), {reason}) << '\n';
+        return false;
+    }
+    err << Format(Text(kStored, lang), {path, name}) << '\n';
+    return true;
+}
+
+// ------------------------------------------------------------------ wizard
+
+// What must hold before the wizard opens: a display, the language the
+// command line asks for, the plug-in with its entry points.
+std::optional<GuideLibrary> PrepareWizard(const Options &options, std::ostream &err, Lang lang)
+{
+    if (!HasDisplay()) {
+        err << "pos-host: " << Text(kNoDisplay, lang) << '\n';
+        return std::nullopt;
+    }
+    if (options.lang)
+        SetWizardLocale(*options.lang);
+    std::string error;
+    std::optional<GuideLibrary> guide
+        = LoadGuide(options.plugin ? *options.plugin : DefaultGuidePath(), &error, lang);
+    if (!guide)
+        err << "pos-host: " << error << '\n';
+    return guide;
+}
+
+int Cancelled(std::ostream &err, Lang lang)
+{
+    err << "pos-host: " << Text(kCancelled, lang) << '\n';
+    return kExitCancelled;
+}
+
+// Takes over what a completed wizard handed back: stores it in the project
+// (when there is one) and prints it. When the project cannot take it, the
+// text is still printed, so that the user's work is not lost.
+int Completed(const PosHostResult &result, LoadedProject *loaded, const std::string *replacing,
+              std::ostream &out, std::ostream &err, Lang lang)
+{
+    if (result.pouMap.size() != 1 || !result.pouMap.begin()->second) {
+        err << "pos-host: " << Text(kNotOneSubprogram, lang) << '\n';
+        return kExitFailed;
+    }
+    const auto &[name, lines] = *result.pouMap.begin();
+    const std::string text = JoinPou(*lines);
+    int status = kExitOk;
+    if (loaded && !Store(*loaded, name, text, replacing, err, lang)) {
+        err << Format(Text(kNotWritten, lang), {loaded->path}) << '\n';
+        status = kExitFailed;
+    }
+    out << text;
+    return status;
+}
+
+int New(const Options &options, std::ostream &out, std::ostream &err, Lang lang)
+{
+    std::optional<LoadedProject> loaded;
+    if (!options.arguments.empty()) {
+        loaded = LoadProject(options.input, err, lang);
+        if (!loaded)
+            return kExitFailed;
+    }
+    const std::optional<GuideLibrary> guide = PrepareWizard(options, err, lang);
+    if (!guide)
+        return kExitFailed;
+    PosHostContext context = loaded ? loaded->project.context() : Project{}.context();
+    PosHostResult result;
+    if (guide->instruction(&context, nullptr, &result) != 1)
+        return Cancelled(err, lang);
+    return Completed(result, loaded ? &*loaded : nullptr, nullptr, out, err, lang);
+}
+
+int Modify(const Options &options, std::ostream &out, std::ostream &err, Lang lang)
+{
+    const std::string &wanted = options.arguments[0];
+    std::optional<LoadedProject> loaded = LoadProject(options.arguments[1], err, lang);
+    if (!loaded)
+        return kExitFailed;
+    const Project &project = loaded->project;
+    const ProjectSubprogram *subprogram = project.find(wanted);
+    if (!subprogram) {
+        err << Format(Text(kNoSuchSubprogram, lang), {loaded->path, wanted}) << '\n';
+        return kExitFailed;
+    }
+    const std::string name = subprogram->name; // as the project spells it
+
+    // The record as the subprogram's text holds it, in the project's ranges.
+    PosConfig base = NewPageDefaults();
+    base.minD = project.minD;
+    base.maxD = project.maxD;
+    base.minM = project.minM;
+    base.maxM = project.maxM;
+    PouReadError error;
+    std::optional<PosConfig> record = ParsePou(subprogram->text, name, base, &error);
+    if (!record) {
+        err << loaded->path << ": "
+            << Format(Text(kCannotModify, lang), {name, error.message(lang)}) << '\n';
+        return kExitFailed;
+    }
+
+    const std::optional<GuideLibrary> guide = PrepareWizard(options, err, lang);
+    if (!guide)
+        return kExitFailed;
+    PosHostContext context = project.context();
+    PosHostResult result;
+    if (guide->modify(&context, &*record, &result) != 1)
+        return Cancelled(err, lang);
+    return Completed(result, &*loaded, &name, out, err, lang);
+}
+
 int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &err, Lang lang)
 {
     if (args.empty())
@@ -275,7 +491,13 @@ int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
         return Check(options, out, err, lang);
     if (name == "import-dxf")
         return ImportDxf(options, out, err, lang);
-    return Decode(options, out, err, lang);
+    if (name == "decode")
+        return Decode(options, out, err, lang);
+    if (name == "new")
+        return New(options, out, err, lang);
+    if (name == "modify")
+        return Modify(options, out, err, lang);
+    return List(options, out, err, lang);
 }
 
 } // namespace

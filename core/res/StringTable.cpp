@@ -224,7 +224,14 @@ constexpr Entry kTable[] = {
      "  pos-host import-dxf FILE.dxf [-o CONFIG.json] [--raw] [--lang en|zh]\n"
      "      read the LINE, ARC and LWPOLYLINE entities of a drawing\n"
      "  pos-host decode FILE.il [--name NAME] [-o CONFIG.json] [--lang en|zh]\n"
-     "      rebuild the configuration from a generated subprogram\n",
+     "      rebuild the configuration from a generated subprogram\n"
+     "  pos-host new [PROJECT.json] [--lang en|zh] [--plugin PATH]\n"
+     "      create a subprogram with the wizard and store it in the project\n"
+     "  pos-host modify NAME PROJECT.json [--lang en|zh] [--plugin PATH]\n"
+     "      change the project's subprogram NAME with the wizard and store it\n"
+     "  pos-host list PROJECT.json [--lang en|zh]\n"
+     "      list the project's subprograms\n"
+     "Exit status: 0 done, 1 refused or failed, 2 wrong command line, 3 wizard cancelled\n",
      "用法：\n"
      "  pos-host generate 配置.json [-o 文件] [--lang en|zh]\n"
      "      检查配置并输出其子程序\n"
@@ -233,7 +240,14 @@ constexpr Entry kTable[] = {
      "  pos-host import-dxf 文件.dxf [-o 配置.json] [--raw] [--lang en|zh]\n"
      "      读取图纸中的LINE、ARC和LWPOLYLINE图元\n"
      "  pos-host decode 文件.il [--name 名称] [-o 配置.json] [--lang en|zh]\n"
-     "      由生成的子程序还原配置\n"},
+     "      由生成的子程序还原配置\n"
+     "  pos-host new [项目.json] [--lang en|zh] [--plugin 路径]\n"
+     "      用向导新建子程序并存入项目\n"
+     "  pos-host modify 名称 项目.json [--lang en|zh] [--plugin 路径]\n"
+     "      用向导修改项目中的子程序“名称”并存入项目\n"
+     "  pos-host list 项目.json [--lang en|zh]\n"
+     "      列出项目中的子程序\n"
+     "退出状态：0 完成，1 被拒绝或失败，2 命令行有误，3 向导已取消\n"},
     {50402, "unknown command \"%s\"",
      "未知的命令“%s”"},
     {50403, "unknown or incomplete option \"%s\"",
@@ -244,6 +258,34 @@ constexpr Entry kTable[] = {
      "%s：发现%d个问题"},
     {50406, "%s: no problem found",
      "%s：未发现问题"},
+    {50420, "%s: a subprogram named \"%s\" is already in the project",
+     "%s：项目中已有名为“%s”的子程序"},
+    {50421, "%s: \"%s\" is missing",
+     "%s：缺少“%s”"},
+    {50422, "a name that is not empty and holds no control characters",
+     "不为空且不含控制字符的名称"},
+    {50423, "%s: no subprogram named \"%s\"",
+     "%s：没有名为“%s”的子程序"},
+    {50424, "the subprogram \"%s\" cannot be modified: %s",
+     "无法修改子程序“%s”：%s"},
+    {50425, "the wizard cannot be loaded from %s: %s",
+     "无法从%s加载向导：%s"},
+    {50426, "%s does not export %s",
+     "%s未导出%s"},
+    {50427, "%s is not the POS instruction wizard: its guide ID is %d, not 4",
+     "%s不是POS指令向导：其向导ID为%d，而不是4"},
+    {50428, "there is no display for the wizard: set DISPLAY or WAYLAND_DISPLAY (run it in a desktop session or under xvfb-run)",
+     "没有可供向导使用的显示器：请设置DISPLAY或WAYLAND_DISPLAY（在桌面会话中或通过xvfb-run运行）"},
+    {50429, "the wizard was cancelled; nothing was stored",
+     "向导已取消，未保存任何内容"},
+    {50430, "%s: subprogram \"%s\" stored",
+     "%s：已保存子程序“%s”"},
+    {50431, "the wizard completed without handing back exactly one subprogram",
+     "向导已完成，但未返回唯一的子程序"},
+    {50432, "%s was not written; the subprogram is printed on standard output",
+     "未写入%s；子程序已输出到标准输出"},
+    {50433, "%s changed while the wizard was open",
+     "%s在向导打开期间被修改"},
 };
 
 constexpr bool IsSorted()

@@ -1,0 +1,469 @@
+#include "guide/ProjectJson.h"
+
+#include "wizard/Checks.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cstdint>
+#include <iterator>
+#include <limits>
+#include <optional>
+#include <string>
+#include <utility>
+
+namespace pos {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+// Texts of the project file's own refusals.
+enum : int {
+    kNameTaken = 50420,    // "%s: a subprogram named \"%s\" is already in the project"
+    kKeyMissing = 50421,   // "%s: \"%s\" is missing"
+    kNameExpected = 50422, // "a name that is not empty and holds no control characters"
+};
+
+struct RangeField
+{
+    const char *name;
+    std::uint32_t Project::*member;
+};
+
+const RangeField kRanges[] = {
+    {"minD", &Project::minD},
+    {"maxD", &Project::maxD},
+    {"minM", &Project::minM},
+    {"maxM", &Project::maxM},
+};
+constexpr const char *kSubprogramsKey = "subprograms";
+constexpr const char *kNameKey = "name";
+constexpr const char *kTextKey = "text";
+
+// The text of a JSON string value.
+std::string Quoted(const std::string &text)
+{
+    return Json(text).dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
+bool IsIdentifier(const std::string &key)
+{
+    if (key.empty())
+        return false;
+    for (std::size_t i = 0; i < key.size(); ++i) {
+        const char c = key[i];
+        const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+        if (!letter && !(i > 0 && c >= '0' && c <= '9'))
+            return false;
+    }
+    return true;
+}
+
+// path.key, or path["key"] for a key that is not a plain name.
+std::string Child(const std::string &path, const std::string &key)
+{
+    return IsIdentifier(key) ? path + "." + key : path + "[" + Quoted(key) + "]";
+}
+
+std::string Element(std::size_t index)
+{
+    return "$.subprograms[" + std::to_string(index) + "]";
+}
+
+// Length of the valid UTF-8 sequence at text[i], or 0 when there is none.
+std::size_t Utf8Length(std::string_view text, std::size_t i)
+{
+    const auto byte = [&text](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+    const unsigned char c = byte(i);
+    if (c < 0x80)
+        return 1;
+    std::size_t length = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (c >= 0xC2 && c <= 0xDF) {
+        length = 2;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        length = 3;
+        low = c == 0xE0 ? 0xA0 : 0x80;
+        high = c == 0xED ? 0x9F : 0xBF;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        length = 4;
+        low = c == 0xF0 ? 0x90 : 0x80;
+        high = c == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
+    }
+    if (i + length > text.size() || byte(i + 1) < low || byte(i + 1) > high)
+        return 0;
+    for (std::size_t k = 2; k < length; ++k)
+        if (byte(i + k) < 0x80 || byte(i + k) > 0xBF)
+            return 0;
+    return length;
+}
+
+// Keeps a parser message that quotes the input (a whole subprogram text, it
+// may be) readable: at most about 300 bytes, bytes that are not UTF-8 shown
+// as U+FFFD.
+std::string Shortened(std::string_view text)
+{
+    constexpr std::size_t kMax = 300;
+    std::string out;
+    for (std::size_t i = 0; i < text.size();) {
+        if (out.size() >= kMax)
+            return out + "...";
+        const std::size_t length = Utf8Length(text, i);
+        if (length == 0) {
+            out += "\xEF\xBF\xBD";
+            ++i;
+        } else {
+            out.append(text, i, length);
+            i += length;
+        }
+    }
+    return out;
+}
+
+// nlohmann's messages begin with "[json.exception.parse_error.101] ".
+std::string WithoutId(const std::string &what)
+{
+    if (what.empty() || what.front() != '[')
+        return what;
+    const auto end = what.find("] ");
+    return end == std::string::npos ? what : what.substr(end + 2);
+}
+
+// One value as the parser hands it over.
+struct Scalar
+{
+    enum class What { Integer, Text, Other } what = What::Other;
+    std::int64_t integer = 0;          // What::Integer
+    const std::string *text = nullptr; // What::Text
+};
+
+// Reads the project straight from the parser's events, in document order,
+// without building a tree: the first misplaced value or unknown key is the
+// refusal, and whatever follows it is only checked for syntax, so that a
+// text that is not JSON at all is reported as such.
+class ProjectReader final : public nlohmann::json_sax<nlohmann::json>
+{
+public:
+    explicit ProjectReader(Lang lang)
+        : m_lang(lang)
+    {}
+
+    std::optional<Project> Read(std::string_view text, std::string &error)
+    {
+        try {
+            nlohmann::json::sax_parse(text.begin(), text.end(), this,
+                                      nlohmann::json::input_format_t::json, true, false);
+        } catch (const nlohmann::json::exception &e) {
+            if (m_syntax.empty())
+                m_syntax = WithoutId(e.what());
+        }
+        if (!m_syntax.empty()) {
+            error = Format(Text(sid::JsonSyntax, m_lang), {Shortened(m_syntax)});
+            return std::nullopt;
+        }
+        if (m_failed) {
+            error = m_error;
+            return std::nullopt;
+        }
+        return std::move(m_project);
+    }
+
+    bool null() override { return Value(Scalar{}); }
+    bool boolean(bool) override { return Value(Scalar{}); }
+    bool number_integer(number_integer_t value) override
+    {
+        return Value(Scalar{Scalar::What::Integer, value, nullptr});
+    }
+    bool number_unsigned(number_unsigned_t value) override
+    {
+        if (value > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()))
+            return Value(Scalar{}); // beyond every range
+        return Value(Scalar{Scalar::What::Integer, static_cast<std::int64_t>(value), nullptr});
+    }
+    bool number_float(number_float_t, const string_t &) override { return Value(Scalar{}); }
+    bool string(string_t &value) override { return Value(Scalar{Scalar::What::Text, 0, &value}); }
+    bool binary(binary_t &) override { return Value(Scalar{}); }
+
+    bool start_object(std::size_t) override
+    {
+        if (m_failed)
+            return true;
+        switch (m_where) {
+        case Where::Start:
+            m_where = Where::Root;
+            return true;
+        case Where::Subprograms:
+            m_where = Where::Subprogram;
+            m_current = ProjectSubprogram{};
+            m_seenName = false;
+            m_seenText = false;
+            return true;
+        default:
+            return Value(Scalar{});
+        }
+    }
+
+    bool end_object() override
+    {
+        if (m_failed)
+            return true;
+        if (m_where != Where::Subprogram) {
+            m_where = Where::Done;
+            return true;
+        }
+        if (!m_seenName || !m_seenText)
+            return Refuse(
+                Format(Text(kKeyMissing, m_lang),
+                       {Element(m_index), std::string(m_seenName ? kTextKey : kNameKey)}));
+        m_project.subprograms.push_back(std::move(m_current));
+        m_names.push_back(m_project.subprograms.back().name);
+        ++m_index;
+        m_where = Where::Subprograms;
+        return true;
+    }
+
+    bool start_array(std::size_t) override
+    {
+        if (m_failed)
+            return true;
+        if (m_where == Where::Root && m_key == Key::Subprograms) {
+            m_where = Where::Subprograms;
+            return true;
+        }
+        return Value(Scalar{});
+    }
+
+    bool end_array() override
+    {
+        if (!m_failed)
+            m_where = Where::Root; // only the subprogram array gets here
+        return true;
+    }
+
+    bool key(string_t &key) override
+    {
+        if (m_failed)
+            return true;
+        if (m_where == Where::Root) {
+            m_path = Child("$", key);
+            std::size_t bit = 0;
+            m_range = nullptr;
+            if (key == kSubprogramsKey) {
+                m_key = Key::Subprograms;
+                bit = std::size(kRanges);
+            } else {
+                for (const RangeField &range : kRanges)
+                    if (key == range.name)
+                        m_range = &range;
+                if (!m_range)
+                    return UnknownKey();
+                m_key = Key::Range;
+                bit = static_cast<std::size_t>(m_range - kRanges);
+            }
+            const unsigned mask = 1u << bit;
+            if (m_rootSeen & mask)
+                return KeyTwice();
+            m_rootSeen |= mask;
+            return true;
+        }
+        // In a subprogram.
+        m_path = Child(Element(m_index), key);
+        bool *seen = nullptr;
+        if (key == kNameKey) {
+            m_key = Key::Name;
+            seen = &m_seenName;
+        } else if (key == kTextKey) {
+            m_key = Key::Text;
+            seen = &m_seenText;
+        } else {
+            return UnknownKey();
+        }
+        if (*seen)
+            return KeyTwice();
+        *seen = true;
+        return true;
+    }
+
+    bool parse_error(std::size_t, const std::string &,
+                     const nlohmann::detail::exception &e) override
+    {
+        m_syntax = WithoutId(e.what());
+        return false;
+    }
+
+private:
+    enum class Where {
+        Start,       // before the root value
+        Root,        // in the root object
+        Subprograms, // in the subprogram array, between elements
+        Subprogram,  // in a subprogram object
+        Done,        // after the root object
+    };
+
+    // The key whose value comes next.
+    enum class Key { Range, Subprograms, Name, Text };
+
+    // Records the first refusal. Returns true: the parser goes on, for its
+    // syntax errors.
+    bool Refuse(std::string message)
+    {
+        m_failed = true;
+        m_error = std::move(message);
+        return true;
+    }
+
+    bool Expected(const std::string &path, const std::string &expectation)
+    {
+        return Refuse(Format(Text(sid::JsonExpected, m_lang), {path, expectation}));
+    }
+
+    bool Expected(const std::string &path, int expectationId)
+    {
+        return Expected(path, std::string(Text(expectationId, m_lang)));
+    }
+
+    bool UnknownKey() { return Refuse(Format(Text(sid::JsonUnknownKey, m_lang), {m_path})); }
+    bool KeyTwice() { return Refuse(Format(Text(sid::JsonDuplicateKey, m_lang), {m_path})); }
+
+    bool Name(const std::string &name)
+    {
+        if (!IsProjectName(name))
+            return Expected(m_path, kNameExpected);
+        if (NameExistsInProject(name, m_names))
+            return Refuse(Format(Text(kNameTaken, m_lang), {m_path, name}));
+        m_current.name = name;
+        return true;
+    }
+
+    bool Value(const Scalar &value)
+    {
+        if (m_failed)
+            return true;
+        switch (m_where) {
+        case Where::Start:
+            return Expected("$", sid::JsonObject);
+        case Where::Root:
+            if (m_key == Key::Subprograms)
+                return Expected(m_path, sid::JsonArray);
+            if (value.what != Scalar::What::Integer || value.integer < 0
+                || value.integer > std::int64_t{std::numeric_limits<std::uint32_t>::max()})
+                return Expected(m_path,
+                                Format(Text(sid::JsonIntRange, m_lang),
+                                       {std::int64_t{0},
+                                        std::int64_t{std::numeric_limits<std::uint32_t>::max()}}));
+            m_project.*(m_range->member) = static_cast<std::uint32_t>(value.integer);
+            return true;
+        case Where::Subprograms:
+            return Expected(Element(m_index), sid::JsonObject);
+        case Where::Subprogram:
+            if (value.what != Scalar::What::Text)
+                return Expected(m_path, sid::JsonString);
+            if (m_key == Key::Name)
+                return Name(*value.text);
+            m_current.text = *value.text;
+            return true;
+        case Where::Done:
+            return true; // the parser refuses anything after the root
+        }
+        return true;
+    }
+
+    Lang m_lang;
+    Project m_project;
+    bool m_failed = false;
+    std::string m_error;  // the first refusal
+    std::string m_syntax; // the parser's message
+    Where m_where = Where::Start;
+    std::string m_path; // of the value that comes next
+    Key m_key = Key::Range;
+    const RangeField *m_range = nullptr; // when m_key is Key::Range
+    unsigned m_rootSeen = 0;
+    std::size_t m_index = 0; // the subprogram element being read
+    ProjectSubprogram m_current;
+    bool m_seenName = false;
+    bool m_seenText = false;
+    std::vector<std::string> m_names; // of the subprograms read so far
+};
+
+} // namespace
+
+std::vector<std::string> Project::names() const
+{
+    std::vector<std::string> out;
+    out.reserve(subprograms.size());
+    for (const ProjectSubprogram &subprogram : subprograms)
+        out.push_back(subprogram.name);
+    return out;
+}
+
+const ProjectSubprogram *Project::find(std::string_view name) const
+{
+    for (const ProjectSubprogram &subprogram : subprograms)
+        if (subprogram.name == name)
+            return &subprogram;
+    for (const ProjectSubprogram &subprogram : subprograms)
+        if (NameExistsInProject(name, {subprogram.name}))
+            return &subprogram;
+    return nullptr;
+}
+
+ProjectSubprogram *Project::find(std::string_view name)
+{
+    return const_cast<ProjectSubprogram *>(std::as_const(*this).find(name));
+}
+
+PosHostContext Project::context() const
+{
+    PosHostContext context;
+    context.subprogramNames = names();
+    context.minD = minD;
+    context.maxD = maxD;
+    context.minM = minM;
+    context.maxM = maxM;
+    return context;
+}
+
+bool IsProjectName(std::string_view name)
+{
+    if (name.empty())
+        return false;
+    for (const char c : name)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            return false;
+    return true;
+}
+
+std::optional<Project> ReadProjectJson(std::string_view text, std::string *error, Lang lang)
+{
+    std::string reason;
+    std::optional<Project> project = ProjectReader(lang).Read(text, reason);
+    if (error)
+        *error = std::move(reason);
+    return project;
+}
+
+std::string WriteProjectJson(const Project &project)
+{
+    const auto dump = [](const Json &value) {
+        return value.dump(-1, ' ', false, Json::error_handler_t::replace);
+    };
+    std::string out = "{\n";
+    for (const RangeField &range : kRanges)
+        out += "  " + Quoted(range.name) + ": " + std::to_string(project.*(range.member)) + ",\n";
+    out += "  " + Quoted(kSubprogramsKey) + ": [";
+    if (project.subprograms.empty())
+        return out + "]\n}\n";
+    out += '\n';
+    for (std::size_t i = 0; i < project.subprograms.size(); ++i) {
+        const ProjectSubprogram &subprogram = project.subprograms[i];
+        out += "    {" + Quoted(kNameKey) + ": " + dump(subprogram.name) + ", " + Quoted(kTextKey)
+               + ": " + dump(subprogram.text) + "}";
+        out += i + 1 < project.subprograms.size() ? ",\n" : "\n";
+    }
+    return out + "  ]\n}\n";
+}
+
+} // namespace pos

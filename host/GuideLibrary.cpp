@@ -1,0 +1,172 @@
+#include "GuideLibrary.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <dlfcn.h>
+#endif
+
+namespace pos {
+
+namespace {
+
+// Texts of the plug-in's refusals.
+enum : int {
+    kCannotLoad = 50425,   // "the wizard cannot be loaded from %s: %s"
+    kNoExport = 50426,     // "%s does not export %s"
+    kNotTheWizard = 50427, // "%s is not the POS instruction wizard: its guide ID is %d, not 4"
+};
+
+#if defined(_WIN32)
+constexpr const char *kLibraryFile = "POS.dll";
+
+void *Open(const std::string &path, std::string &reason)
+{
+    const auto *begin = reinterpret_cast<const char8_t *>(path.data());
+    const std::filesystem::path file(std::u8string(begin, begin + path.size()));
+    HMODULE module = ::LoadLibraryW(file.c_str());
+    if (!module)
+        reason = std::system_category().message(static_cast<int>(::GetLastError()));
+    return reinterpret_cast<void *>(module);
+}
+
+template<typename Fn>
+Fn Resolve(void *library, const char *name)
+{
+    return reinterpret_cast<Fn>(::GetProcAddress(static_cast<HMODULE>(library), name));
+}
+
+std::filesystem::path ExecutablePath()
+{
+    wchar_t buffer[MAX_PATH];
+    const DWORD length = ::GetModuleFileNameW(nullptr, buffer, MAX_PATH);
+    if (length == 0 || length == MAX_PATH)
+        return {};
+    return std::filesystem::path(buffer, buffer + length);
+}
+
+void SetVariable(const char *name, const char *value)
+{
+    ::_putenv_s(name, value);
+}
+#else
+constexpr const char *kLibraryFile = "POS.so";
+
+void *Open(const std::string &path, std::string &reason)
+{
+    // A bare file name is a file in the working directory, not a name for
+    // the loader to look up on its search path.
+    const std::string file = path.find('/') == std::string::npos ? "./" + path : path;
+    ::dlerror();
+    void *library = ::dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!library) {
+        const char *text = ::dlerror();
+        reason = text ? text : "";
+        // dlerror names the file first; the message names it already.
+        const std::string prefix = file + ": ";
+        if (reason.compare(0, prefix.size(), prefix) == 0)
+            reason.erase(0, prefix.size());
+    }
+    return library;
+}
+
+template<typename Fn>
+Fn Resolve(void *library, const char *name)
+{
+    return reinterpret_cast<Fn>(::dlsym(library, name));
+}
+
+std::filesystem::path ExecutablePath()
+{
+    std::error_code error;
+    std::filesystem::path path = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::filesystem::path() : path;
+}
+
+void SetVariable(const char *name, const char *value)
+{
+    ::setenv(name, value, 1);
+}
+#endif
+
+[[maybe_unused]] bool IsSet(const char *name)
+{
+    const char *value = std::getenv(name);
+    return value && *value;
+}
+
+std::string Utf8(const std::filesystem::path &path)
+{
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+} // namespace
+
+std::optional<GuideLibrary> LoadGuide(const std::string &path, std::string *error, Lang lang)
+{
+    std::string reason;
+    const auto fail = [error](std::string message) -> std::optional<GuideLibrary> {
+        if (error)
+            *error = std::move(message);
+        return std::nullopt;
+    };
+    void *library = Open(path, reason);
+    if (!library)
+        return fail(Format(Text(kCannotLoad, lang), {path, reason}));
+
+    GuideLibrary guide;
+    guide.getGuideId = Resolve<decltype(guide.getGuideId)>(library, "GetGuideID");
+    guide.instruction = Resolve<decltype(guide.instruction)>(library, "Instruction");
+    guide.modify = Resolve<decltype(guide.modify)>(library, "ModifyPOS");
+    if (!guide.getGuideId)
+        return fail(Format(Text(kNoExport, lang), {path, std::string("GetGuideID")}));
+    if (!guide.instruction)
+        return fail(Format(Text(kNoExport, lang), {path, std::string("Instruction")}));
+    if (!guide.modify)
+        return fail(Format(Text(kNoExport, lang), {path, std::string("ModifyPOS")}));
+    if (const std::int32_t id = guide.getGuideId(); id != kPosGuideId)
+        return fail(Format(Text(kNotTheWizard, lang), {path, std::int64_t{id}}));
+    if (error)
+        error->clear();
+    return guide;
+}
+
+std::string DefaultGuidePath()
+{
+#if defined(POS_BUILT_GUIDE_PATH)
+    {
+        std::error_code error;
+        if (std::filesystem::is_regular_file(POS_BUILT_GUIDE_PATH, error))
+            return POS_BUILT_GUIDE_PATH;
+    }
+#endif
+    const std::filesystem::path executable = ExecutablePath();
+    if (executable.empty())
+        return kLibraryFile;
+    return Utf8(executable.parent_path() / kLibraryFile);
+}
+
+bool HasDisplay()
+{
+#if defined(_WIN32) || defined(__APPLE__)
+    return true;
+#else
+    return IsSet("DISPLAY") || IsSet("WAYLAND_DISPLAY") || IsSet("QT_QPA_PLATFORM");
+#endif
+}
+
+void SetWizardLocale(Lang lang)
+{
+    const bool chinese = lang == Lang::Zh;
+    const char *locale = chinese ? "zh_CN.UTF-8" : "en_US.UTF-8";
+    SetVariable("LC_ALL", locale);
+    SetVariable("LANG", locale);
+    SetVariable("LANGUAGE", chinese ? "zh_CN" : "en_US");
+}
+
+} // namespace pos
