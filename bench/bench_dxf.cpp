@@ -48,7 +48,7 @@ public:
     {
         char text[64];
         const auto [end, ec]
-                = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 10);
+            = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 10);
         pair(code,
              std::string_view(text, ec == std::errc() ? static_cast<std::size_t>(end - text) : 0));
     }
@@ -185,7 +185,7 @@ int main(int argc, char **argv)
     const int repetitions = argc > 2 ? std::max(1, std::atoi(argv[2])) : 10;
     const std::string path = (std::filesystem::temp_directory_path()
                               / ("bench_dxf_" + std::to_string(::getpid()) + ".dxf"))
-                                     .string();
+                                 .string();
     Generate(path, megabytes << 20);
     const double mb = static_cast<double>(std::filesystem::file_size(path)) / 1e6;
 

@@ -74,15 +74,22 @@ PouList GeneratePouLines(const PosConfig &config, Lang lang)
 
         const auto u = [](std::int32_t v) { return static_cast<std::uint32_t>(v); };
         // Values of the block in offset order; a comment id for the offsets that carry one.
-        std::array<std::int64_t, 16> values = {
-            line ? 0 : std::int64_t{seg.centreMode}, code,
-            High(seg.initialSpeed), Low(seg.initialSpeed),
-            High(seg.maxSpeed), Low(seg.maxSpeed),
-            High(seg.accDecTime), Low(seg.accDecTime),
-            High(u(seg.endX)), Low(u(seg.endX)),
-            High(u(seg.endY)), Low(u(seg.endY)),
-            High(u(seg.centreX)), Low(u(seg.centreX)),
-            High(u(seg.centreY)), Low(u(seg.centreY))};
+        std::array<std::int64_t, 16> values = {line ? 0 : std::int64_t{seg.centreMode},
+                                               code,
+                                               High(seg.initialSpeed),
+                                               Low(seg.initialSpeed),
+                                               High(seg.maxSpeed),
+                                               Low(seg.maxSpeed),
+                                               High(seg.accDecTime),
+                                               Low(seg.accDecTime),
+                                               High(u(seg.endX)),
+                                               Low(u(seg.endX)),
+                                               High(u(seg.endY)),
+                                               Low(u(seg.endY)),
+                                               High(u(seg.centreX)),
+                                               Low(u(seg.centreX)),
+                                               High(u(seg.centreY)),
+                                               Low(u(seg.centreY))};
         const std::uint64_t words = seg.words();
         for (std::uint64_t j = 0; j < words; ++j) {
             std::string text = Format(mov, {values[j], static_cast<std::int64_t>(d + j)});
@@ -99,10 +106,10 @@ PouList GeneratePouLines(const PosConfig &config, Lang lang)
         add(Format("LD= D%d %d", {std::int64_t{config.startD}, step}));
         ++step;
 
-        const int format = line ? sid::LinFormat
-                                : (seg.type == kTypeCw ? sid::CwFormat : sid::CcwFormat);
-        const int comment = line ? sid::LinComment
-                                 : (seg.type == kTypeCw ? sid::CwComment : sid::CcwComment);
+        const int format
+            = line ? sid::LinFormat : (seg.type == kTypeCw ? sid::CwFormat : sid::CcwFormat);
+        const int comment
+            = line ? sid::LinComment : (seg.type == kTypeCw ? sid::CwComment : sid::CcwComment);
         add(Format(Text(format, lang),
                    {static_cast<std::int64_t>(block), std::int64_t{config.xPulsePort},
                     std::int64_t{config.xDirPort}, std::int64_t{config.yPulsePort},
@@ -119,8 +126,8 @@ int GeneratePou(PosHostResult *result, const PosConfig *config)
 {
     if (!result || !config)
         return 0;
-    result->pouMap[config->subprogramName] = std::make_shared<PouList>(
-        GeneratePouLines(*config, CurrentLanguage()));
+    result->pouMap[config->subprogramName]
+        = std::make_shared<PouList>(GeneratePouLines(*config, CurrentLanguage()));
     return 1;
 }
 

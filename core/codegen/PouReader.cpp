@@ -74,7 +74,9 @@ class Reader
 {
 public:
     Reader(std::vector<std::string_view> lines, Lang lang, std::size_t first)
-        : m_lines(std::move(lines)), m_lang(lang), m_pos(first)
+        : m_lines(std::move(lines))
+        , m_lang(lang)
+        , m_pos(first)
     {}
 
     bool atEnd() const { return m_pos >= m_lines.size(); }
@@ -158,18 +160,17 @@ bool ReadSegment(Reader &r, Shared &shared, std::int64_t &block, std::int64_t st
     // "//Segment n: " and the type name decide the block's length.
     int type = 0;
     const std::string comment = std::string(Text(sid::SegmentComment, lang));
-    for (const auto &[id, t] : {std::pair{sid::StraightLine, kTypeLine},
-                                std::pair{sid::ClockwiseArc, kTypeCw},
-                                std::pair{sid::CounterclockwiseArc, kTypeCcw}}) {
+    for (const auto &[id, t] :
+         {std::pair{sid::StraightLine, kTypeLine}, std::pair{sid::ClockwiseArc, kTypeCw},
+          std::pair{sid::CounterclockwiseArc, kTypeCcw}}) {
         if (!r.atEnd() && r.expect(comment + std::string(Text(id, lang)), {}, {})) {
             type = t;
             break;
         }
     }
     if (type == 0)
-        return r.fail(sid::PouExpected,
-                      Quoted(Format(comment, {std::int64_t{step + 1}})
-                             + std::string(Text(sid::StraightLine, lang))));
+        return r.fail(sid::PouExpected, Quoted(Format(comment, {std::int64_t{step + 1}})
+                                               + std::string(Text(sid::StraightLine, lang))));
     segment = PosSegment{};
     segment.type = type;
 
@@ -186,12 +187,11 @@ bool ReadSegment(Reader &r, Shared &shared, std::int64_t &block, std::int64_t st
             note = Text(sid::CommentConfigCode, lang);
         else if (j >= 2 && j % 2 == 0)
             note = Text(sid::CommentConfigCode + static_cast<int>(j / 2), lang);
-        const std::string what = block == 0
-                                     ? Quoted(Format(mov, {std::string("n"), std::string("n")})
-                                              + std::string(note))
-                                     : Quoted(Format(mov, {std::string("n"),
-                                                           block + std::int64_t{j}})
-                                              + std::string(note));
+        const std::string what
+            = block == 0
+                  ? Quoted(Format(mov, {std::string("n"), std::string("n")}) + std::string(note))
+                  : Quoted(Format(mov, {std::string("n"), block + std::int64_t{j}})
+                           + std::string(note));
         if (!r.expect(mov, note, what))
             return false;
         const std::int64_t value = r.values()[0];
@@ -237,10 +237,10 @@ bool ReadSegment(Reader &r, Shared &shared, std::int64_t &block, std::int64_t st
     const int note = segment.type == kTypeLine ? sid::LinComment
                      : segment.type == kTypeCw ? sid::CwComment
                                                : sid::CcwComment;
-    const std::string instruction = Format(Text(format, lang),
-                                           {block, std::string("n"), std::string("n"),
-                                            std::string("n"), std::string("n")})
-                                    + std::string(Text(note, lang));
+    const std::string instruction
+        = Format(Text(format, lang),
+                 {block, std::string("n"), std::string("n"), std::string("n"), std::string("n")})
+          + std::string(Text(note, lang));
     if (!r.expect(Text(format, lang), Text(note, lang), Quoted(instruction)))
         return false;
     const auto &ops = r.values();
@@ -257,8 +257,8 @@ bool ReadSegment(Reader &r, Shared &shared, std::int64_t &block, std::int64_t st
         return r.failPrevious(sid::PouMixed, "Y");
     }
 
-    const std::string sm = Format("AND SM%d",
-                                  {std::int64_t{SmFlagByPort(static_cast<std::uint32_t>(ports[0]))}});
+    const std::string sm
+        = Format("AND SM%d", {std::int64_t{SmFlagByPort(static_cast<std::uint32_t>(ports[0]))}});
     if (!r.expect(sm, {}, Quoted(sm)) || !r.expect("ED", {}, Quoted("ED")))
         return false;
     const std::string inc = Format("INC D%d", {shared.startD});

@@ -15,9 +15,9 @@ namespace pos {
 
 struct PouReadError
 {
-    int reasonId = 0;    // sid::PouExpected ...
-    long long line = 0;  // 1-based line of the text
-    std::string detail;  // what was expected there
+    int reasonId = 0;   // sid::PouExpected ...
+    long long line = 0; // 1-based line of the text
+    std::string detail; // what was expected there
     std::string message(Lang lang) const;
 };
 

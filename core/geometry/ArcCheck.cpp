@@ -109,9 +109,8 @@ std::string ArcChoiceMessage(const ArcCheck &check, std::int32_t beginX, std::in
     return Format(Text(sid::ArcEndChoice, lang),
                   {std::int64_t{segment.centreX}, std::int64_t{segment.centreY},
                    std::int64_t{beginX}, std::int64_t{beginY}, std::int64_t{segment.endX},
-                   std::int64_t{segment.endY}, std::int64_t{check.xs[0]},
-                   std::int64_t{check.ys[0]}, std::int64_t{check.xs[1]},
-                   std::int64_t{check.ys[1]}});
+                   std::int64_t{segment.endY}, std::int64_t{check.xs[0]}, std::int64_t{check.ys[0]},
+                   std::int64_t{check.xs[1]}, std::int64_t{check.ys[1]}});
 }
 
 } // namespace pos

@@ -29,7 +29,7 @@ namespace {
 constexpr std::string_view kBinarySentinel = "AutoCAD Binary DXF";
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 constexpr double kDegToRad = std::numbers::pi / 180.0;
-constexpr std::size_t kMaxQuoted = 40; // bytes of a bad line quoted in a message
+constexpr std::size_t kMaxQuoted = 40;                   // bytes of a bad line quoted in a message
 constexpr std::size_t kMaxGrowth = std::size_t{1} << 30; // buffer limit for a file of unknown size
 
 // How a failed read reports itself inside the reader; ReadDxfText turns it
@@ -122,7 +122,7 @@ const char *TakeDigits(const char *p, const char *last, std::uint64_t &mantissa)
             // Move the n digits to the top; the zero bytes below them are
             // leading zeros.
             static constexpr std::uint64_t kScale[]
-                    = {1u, 10u, 100u, 1000u, 10000u, 100000u, 1000000u, 10000000u, 100000000u};
+                = {1u, 10u, 100u, 1000u, 10000u, 100000u, 1000000u, 10000000u, 100000000u};
             mantissa = mantissa * kScale[n] + EightDigits(x << (8 * (8 - n)));
             p += n;
             if (n < 8)
@@ -142,8 +142,8 @@ const char *TakeDigits(const char *p, const char *last, std::uint64_t &mantissa)
 const char *ScanSimpleReal(const char *p, const char *last, double &value)
 {
     static constexpr double kPow10[]
-            = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-               1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+        = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+           1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
     const bool negative = p != last && *p == '-';
     p += negative ? 1 : 0;
     const char *start = p;

@@ -35,7 +35,7 @@ constexpr std::uint32_t kArcWords = 16;  // D elements of an arc's block
 // counter-clockwise (type 3) as seen with X to the right and Y upwards.
 struct PosSegment
 {
-    std::uint32_t number = 0;     // as the table and the import write it; the map key rules
+    std::uint32_t number = 0;      // as the table and the import write it; the map key rules
     std::int32_t type = kTypeLine; // SegmentType
     std::int32_t centreMode = kCentrePoint;
     std::uint32_t initialSpeed = 0; // Hz
@@ -69,7 +69,7 @@ struct PosConfig
     std::uint32_t startM = 0;
     std::uint32_t minM = 0;
     std::uint32_t maxM = 0;
-    std::string subprogramName; // UTF-8
+    std::string subprogramName;   // UTF-8
     std::uint16_t actionMode = 0; // 0 incremental, 1 absolute
     std::uint16_t pulseMode = 1;  // 0 PLS+SIGN, 1 two independent pulses
     std::uint32_t xPulsePort = 0; // Y output numbers: 0, 4, 5, 6 or 7

@@ -18,6 +18,7 @@ struct Entry
 };
 
 // Sorted by id. English and Chinese texts of the same identifier.
+// clang-format off
 constexpr Entry kTable[] = {
     {1, "Segment No.|Instruction Type|Circle center determining mode|Acc./Dec. time (ms)|Speed (Hz)|Speed (Hz)|End|End|Circle center|Circle center|",
      "段号|指令类型|圆心确定方式|加/减速时间(ms)|速度(Hz)|速度(Hz)|终点|终点|圆心(经过位置)|圆心(经过位置)|"},
@@ -287,6 +288,7 @@ constexpr Entry kTable[] = {
     {50433, "%s changed while the wizard was open",
      "%s在向导打开期间被修改"},
 };
+// clang-format on
 
 constexpr bool IsSorted()
 {

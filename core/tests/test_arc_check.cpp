@@ -54,8 +54,8 @@ INSTANTIATE_TEST_SUITE_P(
         ArcCase{"CandidatesRoundHalfUp", 0, 0, 100, 0, 30, 10, kArcCandidates, 95, 32, -95, -32},
         ArcCase{"CandidatesBeyond32Bits", 2147483647, 0, -2147483647 - 1, 0, 2147483647, 5,
                 kArcImpossible, 0, 0, 0, 0},
-        ArcCase{"FarPointsWithoutOverflow", -2147483647 - 1, -2147483647 - 1, 0, 0, 0, 0, kArcOk,
-                0, 0, 0, 0}),
+        ArcCase{"FarPointsWithoutOverflow", -2147483647 - 1, -2147483647 - 1, 0, 0, 0, 0, kArcOk, 0,
+                0, 0, 0}),
     [](const ::testing::TestParamInfo<ArcCase> &p) { return p.param.name; });
 
 TEST(PassThroughArc, NeedsThreeDistinctPointsOffOneLine)

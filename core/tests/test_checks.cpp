@@ -47,28 +47,24 @@ TEST_P(NumberRule, AcceptsOrNamesTheMessage)
 
 INSTANTIATE_TEST_SUITE_P(
     Fields, NumberRule,
-    ::testing::Values(NumberCase{"", U, 10013, 0}, NumberCase{"", S, 10013, 0},
-                      NumberCase{"12", U, 0, 12}, NumberCase{"007", U, 0, 7},
-                      NumberCase{"-5", S, 0, -5}, NumberCase{"-5", U, 10015, 0},
-                      NumberCase{"5-", S, 10017, 0}, NumberCase{"1-2", U, 10017, 0},
-                      NumberCase{"1.5", S, 10016, 0}, NumberCase{"+5", S, 10016, 0},
-                      NumberCase{" 5", S, 10016, 0}, NumberCase{"1e3", U, 10016, 0},
-                      NumberCase{"-", S, 0, 0}, NumberCase{"-0", S, 0, 0},
-                      NumberCase{"--5", S, 10017, 0}, NumberCase{"-", U, 10015, 0},
-                      // Widths: unsigned 32 bits for speeds and times, signed for coordinates.
-                      NumberCase{"4294967295", U, 0, 4294967295},
-                      NumberCase{"4294967296", U, 10017, 0},
-                      NumberCase{"2147483647", S, 0, 2147483647},
-                      NumberCase{"2147483648", S, 10017, 0},
-                      NumberCase{"-2147483648", S, 0, -2147483648LL},
-                      NumberCase{"-2147483649", S, 10017, 0},
-                      NumberCase{"99999999999999999999999", U, 10017, 0},
-                      NumberCase{"0000000000000000000000001", U, 0, 1}));
+    ::testing::Values(
+        NumberCase{"", U, 10013, 0}, NumberCase{"", S, 10013, 0}, NumberCase{"12", U, 0, 12},
+        NumberCase{"007", U, 0, 7}, NumberCase{"-5", S, 0, -5}, NumberCase{"-5", U, 10015, 0},
+        NumberCase{"5-", S, 10017, 0}, NumberCase{"1-2", U, 10017, 0},
+        NumberCase{"1.5", S, 10016, 0}, NumberCase{"+5", S, 10016, 0},
+        NumberCase{" 5", S, 10016, 0}, NumberCase{"1e3", U, 10016, 0}, NumberCase{"-", S, 0, 0},
+        NumberCase{"-0", S, 0, 0}, NumberCase{"--5", S, 10017, 0}, NumberCase{"-", U, 10015, 0},
+        // Widths: unsigned 32 bits for speeds and times, signed for coordinates.
+        NumberCase{"4294967295", U, 0, 4294967295}, NumberCase{"4294967296", U, 10017, 0},
+        NumberCase{"2147483647", S, 0, 2147483647}, NumberCase{"2147483648", S, 10017, 0},
+        NumberCase{"-2147483648", S, 0, -2147483648LL}, NumberCase{"-2147483649", S, 10017, 0},
+        NumberCase{"99999999999999999999999", U, 10017, 0},
+        NumberCase{"0000000000000000000000001", U, 0, 1}));
 
 TEST(SubprogramName, CharacterRules)
 {
-    for (const char *bad : {"a b", "a.b", "a,b", "a/b", "a\\b", "a*", "a|b", "a:b", "a\"b", "<a",
-                            "a>", "a?"})
+    for (const char *bad :
+         {"a b", "a.b", "a,b", "a/b", "a\\b", "a*", "a|b", "a:b", "a\"b", "<a", "a>", "a?"})
         EXPECT_FALSE(CheckSubprogramName(bad)) << bad;
     for (const char *good : {"POS_EXE", "1st-run", "_", "", "定位子程序", "a-b_c9"})
         EXPECT_TRUE(CheckSubprogramName(good)) << good;
@@ -95,8 +91,8 @@ TEST(ConfigurationChecks, StartAddressBounds)
     PosConfig c = WorkedExample();
     c.minD = 100;
     c.maxD = 9999;
-    for (const auto &[start, ok] : {std::pair{100u, true}, std::pair{99u, false},
-                                    std::pair{9999u - 28u, true}}) {
+    for (const auto &[start, ok] :
+         {std::pair{100u, true}, std::pair{99u, false}, std::pair{9999u - 28u, true}}) {
         c.startD = start;
         Problem p;
         EXPECT_EQ(CheckStartAddress(c, &p, Lang::En), ok) << start;
@@ -170,7 +166,8 @@ TEST(ConfigurationChecks, ArcsBeginWhereTheActionModeSays)
     auto problems = CheckConfiguration(c, {}, Lang::En);
     ASSERT_EQ(Ids(problems), std::vector<int>{sid::ArcEndChoice});
     EXPECT_EQ(problems[0].segment, 2u);
-    EXPECT_TRUE(problems[0].text.starts_with("[Segment No:2]\nCenter(20000, 10000)  Beginning(0, 0)"))
+    EXPECT_TRUE(
+        problems[0].text.starts_with("[Segment No:2]\nCenter(20000, 10000)  Beginning(0, 0)"))
         << problems[0].text;
 
     // The first segment is never checked; a begin point on the centre cannot form an arc.
@@ -223,6 +220,7 @@ TEST(ConfigurationChecks, ListsEveryProblem)
     c.maxD = 20;
     c.actionMode = 0;
     c.subprogramName = "a.b";
-    EXPECT_EQ(Ids(CheckConfiguration(c, {}, Lang::En)),
-              (std::vector<int>{sid::StartRange, sid::Capacity, sid::ArcEndChoice, sid::NameIllegal}));
+    EXPECT_EQ(
+        Ids(CheckConfiguration(c, {}, Lang::En)),
+        (std::vector<int>{sid::StartRange, sid::Capacity, sid::ArcEndChoice, sid::NameIllegal}));
 }

@@ -21,10 +21,10 @@ namespace pos {
 // Readable failure output for segment comparisons.
 void PrintTo(const PosSegment &s, std::ostream *os)
 {
-    *os << "{type " << s.type << ", begin (" << s.beginX << ", " << s.beginY << "), end ("
-        << s.endX << ", " << s.endY << "), centre (" << s.centreX << ", " << s.centreY
-        << "), number " << s.number << ", centreMode " << s.centreMode << ", speeds "
-        << s.initialSpeed << "/" << s.maxSpeed << "/" << s.accDecTime << "}";
+    *os << "{type " << s.type << ", begin (" << s.beginX << ", " << s.beginY << "), end (" << s.endX
+        << ", " << s.endY << "), centre (" << s.centreX << ", " << s.centreY << "), number "
+        << s.number << ", centreMode " << s.centreMode << ", speeds " << s.initialSpeed << "/"
+        << s.maxSpeed << "/" << s.accDecTime << "}";
 }
 
 namespace {
@@ -135,9 +135,8 @@ std::vector<PosSegment> ExpectedFromReference(const nlohmann::json &ref)
             out.push_back(Seg(kTypeLine, Round(w["start"][0]), Round(w["start"][1]),
                               Round(w["end"][0]), Round(w["end"][1])));
         } else if (type == "ARC") {
-            const double turns = (e.at("end_angle").get<double>()
-                                  - e.at("start_angle").get<double>())
-                                 / 360.0;
+            const double turns
+                = (e.at("end_angle").get<double>() - e.at("start_angle").get<double>()) / 360.0;
             out.push_back(FromRefArc(w["start_point"], w["end_point"], w["center"],
                                      w["ccw_seen_from_plus_z"], turns == std::floor(turns)));
         } else if (type == "LWPOLYLINE") {
@@ -186,15 +185,12 @@ TEST_P(ReferenceDrawing, MatchesEzdxfWorldGeometry)
 // CIRCLE, DIMENSION, INSERT and R12 POLYLINE passed over (r12_crlf_mirrored);
 // handles that read "1", "10", "21", "40", "70" (r13); empty handles and no
 // HEADER (cadman).
-INSTANTIATE_TEST_SUITE_P(Dxf, ReferenceDrawing,
-                         testing::Values("ac1003_lines_arcs", "arc_ocs_entities_only",
-                                         "ezdxf_exploded_mirror", "librecad_lwpoly_bulge",
-                                         "archicad_r2004_bulges_crlf", "acad2004_lwpoly_m_crlf",
-                                         "r12_crlf_mirrored", "r13_duplicate_handles",
-                                         "cadman_no_header"),
-                         [](const testing::TestParamInfo<const char *> &row) {
-                             return std::string(row.param);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Dxf, ReferenceDrawing,
+    testing::Values("ac1003_lines_arcs", "arc_ocs_entities_only", "ezdxf_exploded_mirror",
+                    "librecad_lwpoly_bulge", "archicad_r2004_bulges_crlf", "acad2004_lwpoly_m_crlf",
+                    "r12_crlf_mirrored", "r13_duplicate_handles", "cadman_no_header"),
+    [](const testing::TestParamInfo<const char *> &row) { return std::string(row.param); });
 
 // ---------------------------------------------------------------------------
 // The record the reader builds.
@@ -202,9 +198,17 @@ INSTANTIATE_TEST_SUITE_P(Dxf, ReferenceDrawing,
 TEST(DxfRecord, NewConfigurationFieldsAndPlainSegments)
 {
     CDxfReader reader;
-    const auto config = reader.ReadDxfText(Drawing({{0, "LINE"}, {10, "1"}, {20, "2"}, {11, "3"},
-                                                    {21, "4"}, {0, "ARC"}, {10, "0"}, {20, "0"},
-                                                    {40, "5"}, {50, "0"}, {51, "90"}}));
+    const auto config = reader.ReadDxfText(Drawing({{0, "LINE"},
+                                                    {10, "1"},
+                                                    {20, "2"},
+                                                    {11, "3"},
+                                                    {21, "4"},
+                                                    {0, "ARC"},
+                                                    {10, "0"},
+                                                    {20, "0"},
+                                                    {40, "5"},
+                                                    {50, "0"},
+                                                    {51, "90"}}));
     ASSERT_NE(config, nullptr);
     PosConfig expected;
     expected.segments = config->segments;
@@ -392,8 +396,8 @@ TEST(DxfPolyline, ClosedFlagIsBitOne)
 {
     // Group 70 value (none: the group is absent) and the edges of a square.
     const std::pair<const char *, std::size_t> cases[] = {
-        {nullptr, 3}, {"0", 3}, {"1", 4}, {"128", 3}, {"129", 4}, {"  129", 4}, {"+1", 4},
-        {"16", 3},
+        {nullptr, 3}, {"0", 3},     {"1", 4},  {"128", 3},
+        {"129", 4},   {"  129", 4}, {"+1", 4}, {"16", 3},
     };
     for (const auto &[flags, edges] : cases) {
         const char *shown = flags ? flags : "(none)";
@@ -417,12 +421,19 @@ TEST(DxfPolyline, VerticesAreThePairsWhateverTheCountSays)
 {
     // Group 90 says 5 and 1; the pairs rule. A two-vertex closed polyline
     // goes there and back.
-    EXPECT_EQ(Read(Drawing({{0, "LWPOLYLINE"}, {90, "5"}, {10, "0"}, {20, "0"}, {10, "4"},
-                            {20, "0"}, {10, "4"}, {20, "3"}})),
+    EXPECT_EQ(Read(Drawing({{0, "LWPOLYLINE"},
+                            {90, "5"},
+                            {10, "0"},
+                            {20, "0"},
+                            {10, "4"},
+                            {20, "0"},
+                            {10, "4"},
+                            {20, "3"}})),
               (std::vector{Seg(kTypeLine, 0, 0, 4, 0), Seg(kTypeLine, 4, 0, 4, 3)}));
-    EXPECT_EQ(Read(Drawing({{0, "LWPOLYLINE"}, {90, "1"}, {70, "1"}, {10, "0"}, {20, "0"},
-                            {10, "4"}, {20, "0"}})),
-              (std::vector{Seg(kTypeLine, 0, 0, 4, 0), Seg(kTypeLine, 4, 0, 0, 0)}));
+    EXPECT_EQ(
+        Read(Drawing(
+            {{0, "LWPOLYLINE"}, {90, "1"}, {70, "1"}, {10, "0"}, {20, "0"}, {10, "4"}, {20, "0"}})),
+        (std::vector{Seg(kTypeLine, 0, 0, 4, 0), Seg(kTypeLine, 4, 0, 0, 0)}));
 }
 
 TEST(DxfPolyline, SingleVertexGivesNothing)
@@ -438,12 +449,11 @@ TEST(DxfPairing, ValuesThatLookLikeCodesOrKeywords)
     // Handle "21", layer "LINE", a text "ENDSEC", a layer "ARC" and a handle
     // "10": each is the value of its group.
     const std::vector<PosSegment> got = Read(Drawing({
-        {0, "LINE"}, {5, "21"}, {8, "LINE"}, {10, "1"}, {20, "2"}, {11, "3"}, {21, "4"},
-        {0, "TEXT"}, {5, "10"}, {8, "0"}, {10, "99"}, {20, "99"}, {1, "ENDSEC"},
-        {0, "ARC"}, {5, "10"}, {8, "ARC"}, {10, "0"}, {20, "0"}, {40, "10"}, {50, "0"},
-        {51, "90"},
-        {0, "TEXT"}, {1, "EOF"}, {8, "ENTITIES"},
-        {0, "LINE"}, {8, "ENDSEC"}, {10, "5"}, {20, "6"}, {11, "7"}, {21, "8"},
+        {0, "LINE"},   {5, "21"},     {8, "LINE"}, {10, "1"},   {20, "2"},  {11, "3"},
+        {21, "4"},     {0, "TEXT"},   {5, "10"},   {8, "0"},    {10, "99"}, {20, "99"},
+        {1, "ENDSEC"}, {0, "ARC"},    {5, "10"},   {8, "ARC"},  {10, "0"},  {20, "0"},
+        {40, "10"},    {50, "0"},     {51, "90"},  {0, "TEXT"}, {1, "EOF"}, {8, "ENTITIES"},
+        {0, "LINE"},   {8, "ENDSEC"}, {10, "5"},   {20, "6"},   {11, "7"},  {21, "8"},
     }));
     EXPECT_EQ(got, (std::vector{Seg(kTypeLine, 1, 2, 3, 4), Seg(kTypeCcw, 10, 0, 0, 10),
                                 Seg(kTypeLine, 5, 6, 7, 8)}));
@@ -469,12 +479,10 @@ TEST(DxfPairing, IncompleteEntitiesTakeZeroAndNeverAbsorbTheNext)
     // by a CIRCLE whose centre must not become a vertex, a LINE with no
     // groups.
     const std::vector<PosSegment> got = Read(Drawing({
-        {0, "LINE"}, {10, "5"}, {20, "6"},
-        {0, "LWPOLYLINE"}, {90, "3"}, {10, "0"}, {20, "0"}, {10, "1"}, {20, "1"},
-        {0, "CIRCLE"}, {10, "50"}, {20, "50"}, {40, "5"},
-        {0, "ARC"}, {10, "7"}, {20, "8"}, {50, "0"}, {51, "90"},
-        {0, "LINE"},
-        {0, "LWPOLYLINE"}, {20, "9"}, {10, "2"}, {20, "3"},
+        {0, "LINE"}, {10, "5"},         {20, "6"}, {0, "LWPOLYLINE"}, {90, "3"},  {10, "0"},
+        {20, "0"},   {10, "1"},         {20, "1"}, {0, "CIRCLE"},     {10, "50"}, {20, "50"},
+        {40, "5"},   {0, "ARC"},        {10, "7"}, {20, "8"},         {50, "0"},  {51, "90"},
+        {0, "LINE"}, {0, "LWPOLYLINE"}, {20, "9"}, {10, "2"},         {20, "3"},
     }));
     EXPECT_EQ(got, (std::vector{Seg(kTypeLine, 5, 6, 0, 0), Seg(kTypeLine, 0, 0, 1, 1),
                                 Seg(kTypeLine, 7, 8, 7, 8), Seg(kTypeLine, 0, 0, 0, 0),
@@ -503,9 +511,9 @@ TEST(DxfPairing, NothingAfterEofIsRead)
 TEST(DxfLayout, WritersLayouts)
 {
     const std::vector<PosSegment> expected = {Seg(kTypeLine, 1, 2, 3, 4)};
-    const std::string lf =
-        "  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n 10\n1\n 20\n2\n 11\n3\n 21\n4\n  0\nENDSEC\n"
-        "  0\nEOF\n";
+    const std::string lf
+        = "  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n 10\n1\n 20\n2\n 11\n3\n 21\n4\n  0\nENDSEC\n"
+          "  0\nEOF\n";
     std::string crlf;
     for (char c : lf)
         crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
@@ -656,9 +664,18 @@ TEST(DxfMalformedState, ValuesOfGroupsNotReadAreNotChecked)
 {
     // Z, thickness, colour and handles of the entities read, and every value
     // of other entities, may hold anything.
-    EXPECT_EQ(Read(Drawing({{0, "LINE"}, {5, "1,5"}, {10, "1"}, {20, "2"}, {30, "nan"},
-                            {39, "x"}, {62, "BYLAYER"}, {11, "3"}, {21, "4"}, {0, "CIRCLE"},
-                            {10, "1,5"}, {40, "nan"}})),
+    EXPECT_EQ(Read(Drawing({{0, "LINE"},
+                            {5, "1,5"},
+                            {10, "1"},
+                            {20, "2"},
+                            {30, "nan"},
+                            {39, "x"},
+                            {62, "BYLAYER"},
+                            {11, "3"},
+                            {21, "4"},
+                            {0, "CIRCLE"},
+                            {10, "1,5"},
+                            {40, "nan"}})),
               (std::vector{Seg(kTypeLine, 1, 2, 3, 4)}));
 }
 

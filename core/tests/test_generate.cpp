@@ -91,8 +91,8 @@ TEST(GeneratePou, LoneArcUsesTheFirstBlock)
     ASSERT_EQ(lines.size(), 1u + 1 + 1 + 16 + 5);
     EXPECT_EQ(lines[3], "MOV 0    D2002");
     EXPECT_EQ(lines[18], "MOV 0    D2017");
-    EXPECT_EQ(lines[20],
-              "CCW               D2002 Y0 Y1 Y2 Y3                //Counter-clockwise Interpolation instruction");
+    EXPECT_EQ(lines[20], "CCW               D2002 Y0 Y1 Y2 Y3                //Counter-clockwise "
+                         "Interpolation instruction");
 }
 
 TEST(GeneratePou, StraightLineNeverWritesCentreOrMode)
@@ -111,9 +111,9 @@ TEST(GeneratePou, StraightLineNeverWritesCentreOrMode)
 
 TEST(GeneratePou, SmFlagFollowsTheXPulsePort)
 {
-    const std::vector<std::pair<std::uint32_t, std::string>> cases = {
-        {0, "AND SM82"}, {4, "AND SM274"}, {5, "AND SM275"}, {6, "AND SM276"},
-        {7, "AND SM277"}, {1, "AND SM0"},  {2, "AND SM0"},   {3, "AND SM0"}};
+    const std::vector<std::pair<std::uint32_t, std::string>> cases
+        = {{0, "AND SM82"},  {4, "AND SM274"}, {5, "AND SM275"}, {6, "AND SM276"},
+           {7, "AND SM277"}, {1, "AND SM0"},   {2, "AND SM0"},   {3, "AND SM0"}};
     for (const auto &[port, expected] : cases) {
         PosConfig c = WorkedExample();
         c.segments.erase(2);
@@ -142,13 +142,13 @@ TEST(GeneratePou, NegativeAndLargeValuesSplitIntoUnsignedHalves)
 
 TEST(GeneratePou, ConfigurationCodeFromBothModes)
 {
-    for (const auto &[action, pulse, code] :
-         {std::tuple{0, 0, "0"}, std::tuple{0, 1, "1"}, std::tuple{1, 0, "10"},
-          std::tuple{1, 1, "11"}}) {
+    for (const auto &[action, pulse, code] : {std::tuple{0, 0, "0"}, std::tuple{0, 1, "1"},
+                                              std::tuple{1, 0, "10"}, std::tuple{1, 1, "11"}}) {
         PosConfig c = WorkedExample();
         c.actionMode = static_cast<std::uint16_t>(action);
         c.pulseMode = static_cast<std::uint16_t>(pulse);
-        EXPECT_EQ(Lines(c)[4], std::string("MOV ") + code + "    D2003                //Configuration code");
+        EXPECT_EQ(Lines(c)[4],
+                  std::string("MOV ") + code + "    D2003                //Configuration code");
     }
 }
 

@@ -1,7 +1,7 @@
 #include "codegen/PouReader.h"
 
-#include "codegen/GeneratePou.h"
 #include "TestSupport.h"
+#include "codegen/GeneratePou.h"
 
 #include <gtest/gtest.h>
 
@@ -118,8 +118,8 @@ class PouReaderRefuses : public ::testing::TestWithParam<Broken>
 TEST_P(PouReaderRefuses, WithTheLineAndWhy)
 {
     const Broken &b = GetParam();
-    const std::string text = ReplaceLine(test::ReadTestFile("pou/worked_example_en.il"), b.from,
-                                         b.to);
+    const std::string text
+        = ReplaceLine(test::ReadTestFile("pou/worked_example_en.il"), b.from, b.to);
     PouReadError error;
     EXPECT_FALSE(Read(text, &error).has_value());
     EXPECT_EQ(error.line, b.line) << error.message(Lang::En);
@@ -141,7 +141,8 @@ INSTANTIATE_TEST_SUITE_P(
         Broken{"WrongOperand", "CW                 D2014", "CW                 D2002", 43},
         Broken{"MixedPorts", "D2014 Y0 Y1 Y2 Y3", "D2014 Y0 Y1 Y2 Y4", 43},
         Broken{"MixedCode", "MOV 10    D2015", "MOV 11    D2015", 27},
-        Broken{"WrongSmFlag", "AND SM82\nED\nINC D2000\n//Segment 2", "AND SM83\nED\nINC D2000\n//Segment 2", 21},
+        Broken{"WrongSmFlag", "AND SM82\nED\nINC D2000\n//Segment 2",
+               "AND SM83\nED\nINC D2000\n//Segment 2", 21},
         Broken{"Truncated", "ED\nINC D2000\n//Segment 2", "ED\n//Segment 2", 23},
         Broken{"LineWithCentreMode", "MOV 0    D2002", "MOV 1    D2002", 7},
         Broken{"TrailingGarbage", "INC D2000\n//Segment 2", "INC D2000\nNOP\n//Segment 2", 24}),

@@ -8,13 +8,13 @@ using namespace pos;
 
 TEST(StringTable, BothLanguagesForEveryIdentifier)
 {
-    for (int id : {1,     2,     3,     4,     5,     6,     7,     8,     9,     10,    11,
-                   12,    13,    14,    15,    16,    17,    18,    19,    20,    21,    22,
-                   23,    25,    28,    29,    30,    31,    32,    33,    34,    35,    36,
-                   37,    38,    10012, 10013, 10014, 10015, 10016, 10017, 10020, 10021, 10023,
-                   10024, 10025, 10027, 10028, 10031, 10032, 10033, 10034, 10039, 10040, 10042,
-                   10043, 10044, 10045, 10046, 10047, 10048, 10049, 10050, 10051, 10052, 10053,
-                   10054}) {
+    for (int id :
+         {1,     2,     3,     4,     5,     6,     7,     8,     9,     10,    11,    12,
+          13,    14,    15,    16,    17,    18,    19,    20,    21,    22,    23,    25,
+          28,    29,    30,    31,    32,    33,    34,    35,    36,    37,    38,    10012,
+          10013, 10014, 10015, 10016, 10017, 10020, 10021, 10023, 10024, 10025, 10027, 10028,
+          10031, 10032, 10033, 10034, 10039, 10040, 10042, 10043, 10044, 10045, 10046, 10047,
+          10048, 10049, 10050, 10051, 10052, 10053, 10054}) {
         EXPECT_FALSE(Text(id, Lang::En).empty()) << id;
         EXPECT_FALSE(Text(id, Lang::Zh).empty()) << id;
     }
@@ -60,7 +60,8 @@ TEST(Format, Conversions)
     EXPECT_EQ(FormatId(sid::NameExists, {std::string("Main")}),
               "Subprogram \"Main\" exists in the current project. Please input again.");
     EXPECT_EQ(Format("100%% %s", {std::string("x")}), "100% x");
-    EXPECT_EQ(Format("%d and %d", {std::int64_t{1}}), "1 and ") << "missing argument prints nothing";
+    EXPECT_EQ(Format("%d and %d", {std::int64_t{1}}), "1 and ")
+        << "missing argument prints nothing";
     EXPECT_EQ(Format("%s", {std::int64_t{7}}), "7");
     EXPECT_EQ(Format("%x%", {}), "%x%");
     EXPECT_EQ(Format("%d", {std::int64_t{4294967295}}), "4294967295");

@@ -34,10 +34,11 @@ NumberCheck ValidateNumberField(std::string_view text, NumberField field)
         check.messageId = sid::FieldInvalid; // "--5"
         return check;
     }
-    const std::int64_t limit = field == NumberField::Unsigned32
-                                   ? std::int64_t{std::numeric_limits<std::uint32_t>::max()}
-                                   : (negative ? -std::int64_t{std::numeric_limits<std::int32_t>::min()}
-                                               : std::int64_t{std::numeric_limits<std::int32_t>::max()});
+    const std::int64_t limit
+        = field == NumberField::Unsigned32
+              ? std::int64_t{std::numeric_limits<std::uint32_t>::max()}
+              : (negative ? -std::int64_t{std::numeric_limits<std::int32_t>::min()}
+                          : std::int64_t{std::numeric_limits<std::int32_t>::max()});
     std::int64_t magnitude = 0;
     for (const char ch : digits) {
         magnitude = magnitude * 10 + (ch - '0');
@@ -107,10 +108,10 @@ bool CheckStartAddress(const PosConfig &config, Problem *problem, Lang lang)
     if (config.minD <= config.startD && config.startD <= config.maxD)
         return true;
     if (problem)
-        *problem = MakeProblem(sid::StartRange, 0,
-                               Format(Text(sid::StartRange, lang),
-                                      {std::string("D"), std::int64_t{config.minD},
-                                       std::int64_t{config.maxD}}));
+        *problem = MakeProblem(
+            sid::StartRange, 0,
+            Format(Text(sid::StartRange, lang),
+                   {std::string("D"), std::int64_t{config.minD}, std::int64_t{config.maxD}}));
     return false;
 }
 
@@ -128,9 +129,9 @@ bool CheckAddressCapacity(const PosConfig &config, std::uint32_t last, Problem *
     }
     auto fail = [&](const char *element, std::uint32_t max) {
         if (problem)
-            *problem = MakeProblem(sid::Capacity, 0,
-                                   Format(Text(sid::Capacity, lang),
-                                          {std::string(element), std::int64_t{max}}));
+            *problem = MakeProblem(
+                sid::Capacity, 0,
+                Format(Text(sid::Capacity, lang), {std::string(element), std::int64_t{max}}));
         return false;
     };
     if (config.startD + words > config.maxD)
@@ -163,9 +164,8 @@ std::vector<Problem> CheckConfiguration(const PosConfig &config,
     if (!CheckAddressCapacity(config, 0, &problem, lang))
         problems.push_back(problem);
     if (config.segments.size() > kMaxSegments)
-        problems.push_back(MakeProblem(sid::MaxStep, 0,
-                                       Format(Text(sid::MaxStep, lang),
-                                              {std::int64_t{kMaxSegments}})));
+        problems.push_back(MakeProblem(
+            sid::MaxStep, 0, Format(Text(sid::MaxStep, lang), {std::int64_t{kMaxSegments}})));
 
     for (const auto &[number, segment] : config.segments) {
         if (number < 2 || !segment.isArc())
@@ -187,15 +187,14 @@ std::vector<Problem> CheckConfiguration(const PosConfig &config,
     if (name.empty())
         problems.push_back(MakeProblem(sid::NameEmpty, 0, std::string(Text(sid::NameEmpty, lang))));
     else if (CharacterCount(name) > kMaxNameLength)
-        problems.push_back(MakeProblem(sid::TooLong, 0,
-                                       Format(Text(sid::TooLong, lang),
-                                              {std::int64_t{kMaxNameLength}})));
+        problems.push_back(MakeProblem(
+            sid::TooLong, 0, Format(Text(sid::TooLong, lang), {std::int64_t{kMaxNameLength}})));
     else if (!CheckSubprogramName(name))
         problems.push_back(
             MakeProblem(sid::NameIllegal, 0, std::string(Text(sid::NameIllegal, lang))));
     else if (NameExistsInProject(name, projectNames))
-        problems.push_back(MakeProblem(sid::NameExists, 0,
-                                       Format(Text(sid::NameExists, lang), {name})));
+        problems.push_back(
+            MakeProblem(sid::NameExists, 0, Format(Text(sid::NameExists, lang), {name})));
     return problems;
 }
 

@@ -22,7 +22,7 @@ enum class NumberField {
 
 struct NumberCheck
 {
-    int messageId = 0;     // 0 when the text is accepted, else 10013, 10015, 10016 or 10017
+    int messageId = 0;      // 0 when the text is accepted, else 10013, 10015, 10016 or 10017
     std::int64_t value = 0; // the value when accepted ("-" alone is 0)
     bool ok() const { return messageId == 0; }
 };

@@ -110,7 +110,8 @@ T *Child(QWidget *w, const char *name)
 
 Driver::Step Click(const char *button)
 {
-    return [button](QWidget *w) { QTest::mouseClick(Child<QPushButton>(w, button), Qt::LeftButton); };
+    return
+        [button](QWidget *w) { QTest::mouseClick(Child<QPushButton>(w, button), Qt::LeftButton); };
 }
 
 Driver::Step Fill(std::vector<std::pair<const char *, QString>> edits,

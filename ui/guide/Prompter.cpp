@@ -42,8 +42,7 @@ QMessageBox::StandardButton QtPrompter::message(QWidget *parent, const QString &
     QMessageBox box(icon, MessageCaption(), text, buttons, parent);
     box.setObjectName(QStringLiteral("posMessageBox"));
     // The first button offered is the default one, as in every prompt here.
-    for (const auto b : {QMessageBox::Ok, QMessageBox::Yes, QMessageBox::No,
-                         QMessageBox::Cancel})
+    for (const auto b : {QMessageBox::Ok, QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel})
         if (buttons.testFlag(b)) {
             box.setDefaultButton(b);
             break;

@@ -64,8 +64,7 @@ Prompter &Prompts();
 void SetPrompter(Prompter *prompter);
 
 // Convenience: an OK box without icon, as most checks show.
-void ShowOk(QWidget *parent, const QString &text,
-            QMessageBox::Icon icon = QMessageBox::NoIcon);
+void ShowOk(QWidget *parent, const QString &text, QMessageBox::Icon icon = QMessageBox::NoIcon);
 
 // The real dialogs.
 class QtPrompter : public Prompter

@@ -96,8 +96,8 @@ public:
         if (!a)
             return buttons.testFlag(QMessageBox::Cancel) ? QMessageBox::Cancel : QMessageBox::Ok;
         const auto b = std::get<QMessageBox::StandardButton>(a->value);
-        EXPECT_TRUE(buttons.testFlag(b)) << "answered with a button the box does not offer: "
-                                         << text.toStdString();
+        EXPECT_TRUE(buttons.testFlag(b))
+            << "answered with a button the box does not offer: " << text.toStdString();
         m_answers.pop_front();
         return b;
     }

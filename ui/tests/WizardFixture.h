@@ -66,7 +66,10 @@ struct Wizard
         find<QLineEdit>(edit)->setText(text);
     }
     QString text(const char *edit) const { return find<QLineEdit>(edit)->text(); }
-    void pick(const char *combo, int index) const { find<QComboBox>(combo)->setCurrentIndex(index); }
+    void pick(const char *combo, int index) const
+    {
+        find<QComboBox>(combo)->setCurrentIndex(index);
+    }
 
     // The step page's fields for one segment; a straight line unless type says otherwise.
     void enterSegment(int type, std::int32_t endX, std::int32_t endY, std::int32_t cx = 0,

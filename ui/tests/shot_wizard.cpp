@@ -25,7 +25,8 @@ namespace {
 void Save(QWidget *w, const QString &dir, const QString &name, const QString &lang)
 {
     QApplication::processEvents();
-    const QString path = QDir(dir).filePath(name + QLatin1Char('-') + lang + QStringLiteral(".png"));
+    const QString path
+        = QDir(dir).filePath(name + QLatin1Char('-') + lang + QStringLiteral(".png"));
     if (!w->grab().save(path))
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
 }
@@ -40,9 +41,8 @@ void Fill(QWidget *w, int type, int endX, int endY, int cx, int cy, int v0, int 
 {
     Child<QComboBox>(w, "typeCombo")->setCurrentIndex(type - 1);
     const std::pair<const char *, int> fields[] = {
-        {"initialSpeedEdit", v0}, {"maxSpeedEdit", v1}, {"accDecTimeEdit", t},
-        {"endXEdit", endX},       {"endYEdit", endY},   {"circleXEdit", cx},
-        {"circleYEdit", cy}};
+        {"initialSpeedEdit", v0}, {"maxSpeedEdit", v1}, {"accDecTimeEdit", t}, {"endXEdit", endX},
+        {"endYEdit", endY},       {"circleXEdit", cx},  {"circleYEdit", cy}};
     for (const auto &[name, value] : fields)
         Child<QLineEdit>(w, name)->setText(QString::number(value));
 }
@@ -107,8 +107,8 @@ int main(int argc, char **argv)
     arc.endY = 50;
     const pos::ArcCheck check = pos::CheckSegmentArc(100, 0, arc);
     CArcEndSelect chooser;
-    chooser.setMessage(QString::fromStdString(
-        pos::ArcChoiceMessage(check, 100, 0, arc, pos::CurrentLanguage())));
+    chooser.setMessage(
+        QString::fromStdString(pos::ArcChoiceMessage(check, 100, 0, arc, pos::CurrentLanguage())));
     chooser.show();
     Save(&chooser, dir, QStringLiteral("arc-chooser"), lang);
     return 0;

@@ -18,9 +18,8 @@ TEST(ItemPage, NewConfigurationDefaults)
     EXPECT_EQ(w.find<QComboBox>("actionCombo")->currentText(), QStringLiteral("Incremental"));
     EXPECT_EQ(w.find<QComboBox>("pulseCombo")->currentText(),
               QStringLiteral("PLS+SIGN(forward OFF/reverse ON)"));
-    for (const auto &[combo, text] :
-         {std::pair{"xPulseCombo", "Y0"}, std::pair{"xDirCombo", "Y1"},
-          std::pair{"yPulseCombo", "Y2"}, std::pair{"yDirCombo", "Y3"}})
+    for (const auto &[combo, text] : {std::pair{"xPulseCombo", "Y0"}, std::pair{"xDirCombo", "Y1"},
+                                      std::pair{"yPulseCombo", "Y2"}, std::pair{"yDirCombo", "Y3"}})
         EXPECT_EQ(w.find<QComboBox>(combo)->currentText(), QLatin1String(text)) << combo;
     EXPECT_TRUE(w.find<QRadioButton>("stepRadio")->isChecked());
     EXPECT_EQ(w.find<QLineEdit>("startDEdit")->maxLength(), 4);
@@ -48,9 +47,8 @@ TEST(ItemPage, StoresTheSettingsOnNext)
 
 TEST(ItemPage, StartElementBounds)
 {
-    for (const auto &[text, accepted] :
-         {std::pair{"100", true}, std::pair{"200", true}, std::pair{"99", false},
-          std::pair{"201", false}}) {
+    for (const auto &[text, accepted] : {std::pair{"100", true}, std::pair{"200", true},
+                                         std::pair{"99", false}, std::pair{"201", false}}) {
         ScriptedPrompter prompts;
         Wizard w;
         w.config.minD = 100;

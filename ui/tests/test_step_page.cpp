@@ -112,8 +112,7 @@ TEST_P(StepFieldRule, MessageAndFocus)
 INSTANTIATE_TEST_SUITE_P(
     Fields, StepFieldRule,
     ::testing::Values(
-        FieldCase{"endXEdit", "-5", ""},
-        FieldCase{"endXEdit", "", "Please enter an integer."},
+        FieldCase{"endXEdit", "-5", ""}, FieldCase{"endXEdit", "", "Please enter an integer."},
         FieldCase{"endXEdit", "1.5", "Please enter an integer."},
         FieldCase{"initialSpeedEdit", "", "Please enter an unsigned integer."},
         FieldCase{"endYEdit", " 7", "End(Y) contains illegal character. Please input again."},
@@ -122,7 +121,8 @@ INSTANTIATE_TEST_SUITE_P(
         FieldCase{"maxSpeedEdit", "4294967296", "Maximum speed(Hz) is invalid. Please input again"},
         FieldCase{"accDecTimeEdit", "4294967295", ""},
         FieldCase{"circleXEdit", "+3", "Circle(X) contains illegal character. Please input again."},
-        FieldCase{"circleYEdit", "99999999999999999999999", "Circle(Y) is invalid. Please input again"}));
+        FieldCase{"circleYEdit", "99999999999999999999999",
+                  "Circle(Y) is invalid. Please input again"}));
 
 TEST(StepPage, SpeedsAcceptZeroAndAnyOrder)
 {
@@ -243,8 +243,7 @@ TEST(StepPage, EndAsksAboutTheSegmentsAfterTheCurrentOne)
         EXPECT_EQ(prompts.last().text,
                   QStringLiteral("After the current segment [2] there are [3] segment(s) of data. "
                                  "Save the [3] segment(s)?"));
-        EXPECT_EQ(prompts.last().buttons,
-                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        EXPECT_EQ(prompts.last().buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         EXPECT_EQ(prompts.last().icon, QMessageBox::Question);
         switch (answer) {
         case QMessageBox::No:

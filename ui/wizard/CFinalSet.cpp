@@ -38,6 +38,6 @@ void CFinalSet::refresh()
     // Always the name as the name page has just stored it, and only that.
     m_ui->itemList->clear();
     if (m_pConfig)
-        m_ui->itemList->addItem(pos::ui::StrF(pos::sid::SubprogramCaption,
-                                              {m_pConfig->subprogramName}));
+        m_ui->itemList->addItem(
+            pos::ui::StrF(pos::sid::SubprogramCaption, {m_pConfig->subprogramName}));
 }

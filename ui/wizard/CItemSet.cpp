@@ -16,9 +16,8 @@ namespace {
 // first item is selected then, so that leaving the page stores a valid one.
 void Select(QComboBox *combo, std::uint64_t index)
 {
-    combo->setCurrentIndex(index < static_cast<std::uint64_t>(combo->count())
-                               ? static_cast<int>(index)
-                               : 0);
+    combo->setCurrentIndex(
+        index < static_cast<std::uint64_t>(combo->count()) ? static_cast<int>(index) : 0);
 }
 
 } // namespace

@@ -22,8 +22,8 @@ CPosWizardDlg::CPosWizardDlg(pos::PosConfig *config, bool modify, QWidget *paren
 {
     m_ui->setupUi(this);
     // Enter and Escape are handled in keyPressEvent: no button is a default one.
-    for (QPushButton *b : {m_ui->previousButton, m_ui->nextButton, m_ui->endButton,
-                           m_ui->cancelButton}) {
+    for (QPushButton *b :
+         {m_ui->previousButton, m_ui->nextButton, m_ui->endButton, m_ui->cancelButton}) {
         b->setAutoDefault(false);
         b->setDefault(false);
     }
@@ -173,9 +173,9 @@ void CPosWizardDlg::OnEnd()
 
 void CPosWizardDlg::OnCancel()
 {
-    const auto answer = pos::ui::Prompts().message(this, Str(pos::sid::CancelQuestion),
-                                                   QMessageBox::Yes | QMessageBox::No,
-                                                   QMessageBox::Question);
+    const auto answer
+        = pos::ui::Prompts().message(this, Str(pos::sid::CancelQuestion),
+                                     QMessageBox::Yes | QMessageBox::No, QMessageBox::Question);
     if (answer == QMessageBox::Yes)
         finish(QDialog::Rejected);
 }

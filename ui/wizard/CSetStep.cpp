@@ -42,8 +42,8 @@ CSetStep::CSetStep(QWidget *parent)
     connect(m_ui->deleteButton, &QPushButton::clicked, this, &CSetStep::OnDelete);
     connect(m_ui->displayButton, &QPushButton::clicked, this, &CSetStep::OnDisplay);
     // Speeds and the time take digits only.
-    auto *digits = new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")),
-                                                   this);
+    auto *digits
+        = new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this);
     for (QLineEdit *e : {m_ui->initialSpeedEdit, m_ui->maxSpeedEdit, m_ui->accDecTimeEdit})
         e->setValidator(digits);
 }
@@ -55,8 +55,8 @@ void CSetStep::OnInitDialog()
     m_ui->centreModeCombo->clear();
     m_ui->centreModeCombo->addItems({Str(pos::sid::CentrePoint), Str(pos::sid::PassThroughPoint)});
     m_ui->typeCombo->clear();
-    m_ui->typeCombo->addItems(
-        {Str(pos::sid::StraightLine), Str(pos::sid::ClockwiseArc), Str(pos::sid::CounterclockwiseArc)});
+    m_ui->typeCombo->addItems({Str(pos::sid::StraightLine), Str(pos::sid::ClockwiseArc),
+                               Str(pos::sid::CounterclockwiseArc)});
     m_ui->centreModeCombo->setCurrentIndex(0);
     m_ui->typeCombo->setCurrentIndex(0);
     SetArcFieldsEnabled(false);
@@ -197,8 +197,8 @@ void CSetStep::ShowTrajectory()
     m_ui->display->setActionMode(m_pConfig->actionMode);
     m_ui->display->setCentreModes(std::move(modes));
     m_ui->display->DrawTrajectory(m_pCentreX.data(), m_pCentreY.data(), m_pBeginX.data(),
-                                  m_pBeginY.data(), m_pEndX.data(), m_pEndY.data(),
-                                  m_pType.data(), m_nShowCount, currentSection(), true);
+                                  m_pBeginY.data(), m_pEndX.data(), m_pEndY.data(), m_pType.data(),
+                                  m_nShowCount, currentSection(), true);
 }
 
 bool CSetStep::TransferFields()
@@ -210,7 +210,7 @@ bool CSetStep::TransferFields()
         bool allowNegative;
         std::int64_t value = 0;
     };
-    Field fields[] = {{m_ui->maxSpeedEdit, false},  {m_ui->initialSpeedEdit, false},
+    Field fields[] = {{m_ui->maxSpeedEdit, false},   {m_ui->initialSpeedEdit, false},
                       {m_ui->accDecTimeEdit, false}, {m_ui->endXEdit, true},
                       {m_ui->endYEdit, true},        {m_ui->circleXEdit, true},
                       {m_ui->circleYEdit, true}};
@@ -220,8 +220,8 @@ bool CSetStep::TransferFields()
             continue;
         if (!ConvertField(f.edit->text(), f.allowNegative, f.value)) {
             f.edit->setFocus();
-            pos::ui::ShowOk(this, Str(f.allowNegative ? pos::sid::EnterInteger
-                                                      : pos::sid::EnterUnsigned));
+            pos::ui::ShowOk(
+                this, Str(f.allowNegative ? pos::sid::EnterInteger : pos::sid::EnterUnsigned));
             f.edit->setFocus();
             f.edit->selectAll();
             return false;
@@ -334,7 +334,8 @@ void CSetStep::EnterPage()
         ShowTrajectory();
         return;
     }
-    SetSections(1, static_cast<int>(std::min<std::size_t>(m_pConfig->segments.size(), pos::kMaxSegments)));
+    SetSections(
+        1, static_cast<int>(std::min<std::size_t>(m_pConfig->segments.size(), pos::kMaxSegments)));
     LoadSegment(1);
     ShowTrajectory();
 }
@@ -386,12 +387,14 @@ bool CSetStep::FinishSegments()
     const std::int64_t following = stored - current;
     if (current < totalSection() && following >= 1) {
         const auto answer = pos::ui::Prompts().message(
-            this, pos::ui::StrF(pos::sid::KeepFollowing, {std::int64_t{current}, following, following}),
+            this,
+            pos::ui::StrF(pos::sid::KeepFollowing, {std::int64_t{current}, following, following}),
             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Question);
         if (answer == QMessageBox::Cancel)
             return false;
         if (answer == QMessageBox::No) {
-            for (auto n = static_cast<std::uint32_t>(current) + 1; m_pConfig->segments.erase(n); ++n) {
+            for (auto n = static_cast<std::uint32_t>(current) + 1; m_pConfig->segments.erase(n);
+                 ++n) {
             }
             SetSections(current, current);
         }
