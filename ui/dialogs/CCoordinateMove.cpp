@@ -1,0 +1,56 @@
+#include "dialogs/CCoordinateMove.h"
+
+#include "guide/Prompter.h"
+#include "res/UiText.h"
+
+#include "ui_CCoordinateMove.h"
+
+#include <QRegularExpression>
+
+#include <limits>
+
+CCoordinateMove::CCoordinateMove(QWidget *parent)
+    : QDialog(parent)
+    , m_ui(std::make_unique<Ui::CCoordinateMove>())
+{
+    m_ui->setupUi(this);
+    for (QLineEdit *edit : {m_ui->xEdit, m_ui->yEdit}) {
+        edit->setMaxLength(kMaxChars);
+        edit->setText(QString::number(0));
+    }
+    connect(m_ui->okButton, &QPushButton::clicked, this, &CCoordinateMove::accept);
+    connect(m_ui->cancelButton, &QPushButton::clicked, this, &CCoordinateMove::reject);
+}
+
+CCoordinateMove::~CCoordinateMove() = default;
+
+bool CCoordinateMove::transfer(QLineEdit *edit, std::int32_t &value)
+{
+    static const QRegularExpression wholeNumber(QStringLiteral("^\\s*[-+]?[0-9]+\\s*$"));
+    const QString text = edit->text();
+    bool ok = wholeNumber.match(text).hasMatch();
+    qlonglong number = 0;
+    if (ok)
+        number = text.trimmed().toLongLong(&ok);
+    // Eight characters always fit; the bound guards a text set from outside.
+    if (!ok || number < std::numeric_limits<std::int32_t>::min()
+        || number > std::numeric_limits<std::int32_t>::max()) {
+        pos::ui::ShowOk(this, pos::ui::Str(pos::sid::EnterInteger));
+        edit->setFocus();
+        edit->selectAll();
+        return false;
+    }
+    value = static_cast<std::int32_t>(number);
+    return true;
+}
+
+void CCoordinateMove::accept()
+{
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    if (!transfer(m_ui->xEdit, x) || !transfer(m_ui->yEdit, y))
+        return;
+    m_nX = x;
+    m_nY = y;
+    QDialog::accept();
+}

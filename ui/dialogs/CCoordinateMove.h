@@ -1,0 +1,42 @@
+#pragma once
+
+// Asks for an X and a Y displacement; the Import DXF dialog adds them to the
+// coordinates of one or all of its rows.
+
+#include <QDialog>
+
+#include <cstdint>
+#include <memory>
+
+class QLineEdit;
+
+namespace Ui {
+class CCoordinateMove;
+}
+
+class CCoordinateMove : public QDialog
+{
+    Q_OBJECT
+public:
+    static constexpr int kTemplateId = 1024;
+    static constexpr int kMaxChars = 8; // seven digits after a minus sign, or eight digits
+
+    explicit CCoordinateMove(QWidget *parent = nullptr);
+    ~CCoordinateMove() override;
+
+    // Both 0 until OK has taken the edits over.
+    std::int32_t xDisplacement() const { return m_nX; }
+    std::int32_t yDisplacement() const { return m_nY; }
+
+    // OK: both edits must hold whole decimal numbers (an optional sign and
+    // digits, blanks around allowed); otherwise the edit concerned gets the
+    // focus and the dialog stays open.
+    void accept() override;
+
+private:
+    bool transfer(QLineEdit *edit, std::int32_t &value);
+
+    std::unique_ptr<Ui::CCoordinateMove> m_ui;
+    std::int32_t m_nX = 0;
+    std::int32_t m_nY = 0;
+};

@@ -1,0 +1,60 @@
+#pragma once
+
+// Shows a list of segments in the trajectory view until the user presses
+// Close. The caller creates it for a number of segments, fills the seven
+// arrays (element i describes the i-th segment shown) and shows it; the
+// dialog owns the arrays.
+
+#include <QDialog>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class CGraphicShow;
+
+namespace Ui {
+class CGraphicDisplay;
+}
+
+class CGraphicDisplay : public QDialog
+{
+    Q_OBJECT
+public:
+    static constexpr int kTemplateId = 1020;
+
+    // count < 0 counts as 0. The current segment passed to the view is count.
+    explicit CGraphicDisplay(std::int32_t count, QWidget *parent = nullptr);
+    ~CGraphicDisplay() override;
+
+    std::int32_t count() const { return m_nCount; }
+    std::int32_t current() const { return m_nCurrent; }
+
+    // The seven arrays, count elements each, all 0 after construction.
+    struct Arrays
+    {
+        std::vector<std::int32_t> centreX, centreY, beginX, beginY, endX, endY, type;
+    };
+    Arrays &arrays() { return m_arrays; }
+    const Arrays &arrays() const { return m_arrays; }
+
+    // How the view reads the points: action mode 0 incremental, 1 absolute;
+    // centre mode per segment (0 centre point, 1 pass-through point).
+    void setActionMode(int mode);
+    void setCentreModes(std::vector<std::int32_t> modes);
+
+    // Hands the arrays to the view once; showing the dialog runs it.
+    void OnInitDialog();
+    bool isInitialised() const { return m_bInitialised; }
+    CGraphicShow *display() const;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    std::unique_ptr<Ui::CGraphicDisplay> m_ui;
+    Arrays m_arrays;
+    std::int32_t m_nCount;
+    std::int32_t m_nCurrent;
+    bool m_bInitialised = false;
+};

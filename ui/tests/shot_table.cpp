@@ -1,0 +1,179 @@
+// Renders the table page, its context menu, the Import DXF dialog with a
+// real drawing and its menu, and the trajectory display, in English and in
+// Chinese, to PNGs for the documentation:
+//   shot_table DIR
+// writes DIR/table-page-en.png, DIR/table-page-zh.png, DIR/table-menu-en.png,
+// DIR/table-menu-zh.png, DIR/import-dxf-en.png, DIR/import-dxf-zh.png,
+// DIR/import-menu-en.png, DIR/import-menu-zh.png, DIR/display-dialog-en.png
+// and DIR/display-dialog-zh.png.
+
+#include "controls/CVSFlexGrid.h"
+#include "dialogs/CGraphicDisplay.h"
+#include "dialogs/CImportDxf.h"
+#include "geometry/DxfReader.h"
+#include "guide/PosConfig.h"
+#include "res/StringTable.h"
+#include "wizard/CSetTable.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QMenu>
+#include <QPainter>
+#include <QTranslator>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+QString g_dir;
+bool g_ok = true;
+
+void Save(const QPixmap &pixmap, const QString &name)
+{
+    const QString path = QDir(g_dir).filePath(name);
+    if (!pixmap.save(path, "PNG", 0)) { // the highest compression
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        g_ok = false;
+    }
+}
+
+void Settle()
+{
+    for (int i = 0; i < 5; ++i)
+        QApplication::processEvents();
+}
+
+// The outline of the worked example and a few more segments.
+pos::PosConfig Outline()
+{
+    pos::PosConfig config = pos::NewPageDefaults();
+    config.actionMode = 1;
+    using S = pos::PosSegment;
+    config.segments[1] = S{1, pos::kTypeLine, 0, 100, 100000, 100, 0, 0, 20000, 0, 0, 0};
+    config.segments[2] = S{2, pos::kTypeCw, 0, 100, 70000, 200, 0, 0, 30000, 10000, 20000, 10000};
+    config.segments[3] = S{3, pos::kTypeLine, 0, 100, 80000, 100, 0, 0, 30000, 25000, 0, 0};
+    config.segments[4] = S{4, pos::kTypeCcw, 1, 100, 60000, 150, 0, 0, 10000, 25000, 20000, 32000};
+    config.segments[5] = S{5, pos::kTypeLine, 0, 100, 100000, 100, 0, 0, 0, 0, 0, 0};
+    return config;
+}
+
+// A menu with one of its submenus open beside it, as the user sees them.
+QPixmap MenuWithSubmenu(QMenu *menu, const char *submenu)
+{
+    menu->popup(QPoint(0, 0));
+    Settle();
+    QAction *open = nullptr;
+    for (QAction *a : menu->actions())
+        if (a->objectName() == QLatin1String(submenu))
+            open = a;
+    const QPixmap main = menu->grab();
+    if (!open || !open->menu())
+        return main;
+    QMenu *sub = open->menu();
+    sub->popup(QPoint(0, 0));
+    Settle();
+    const QPixmap side = sub->grab();
+    const QRect at = menu->actionGeometry(open);
+    QPixmap both(main.width() + side.width() - 4,
+                 std::max(main.height(), at.top() + side.height()));
+    both.fill(Qt::white);
+    QPainter p(&both);
+    p.drawPixmap(0, 0, main);
+    p.drawPixmap(main.width() - 4, at.top(), side);
+    p.end();
+    sub->hide();
+    menu->hide();
+    return both;
+}
+
+void Shoot(const QString &lang)
+{
+    const QString suffix = QStringLiteral("-%1.png").arg(lang);
+
+    // The table page with a few rows, the second row current.
+    pos::PosConfig config = Outline();
+    CSetTable page;
+    page.SetContext(&config, false);
+    page.OnInitDialog();
+    page.resize(640, 330);
+    page.show();
+    page.grid()->select(3, 6);
+    Settle();
+    Save(page.grab(), QStringLiteral("table-page") + suffix);
+
+    // Its context menu with the display submenu open.
+    {
+        const std::unique_ptr<QMenu> menu = page.CreateContextMenu();
+        Save(MenuWithSubmenu(menu.get(), "graphicMenu"), QStringLiteral("table-menu") + suffix);
+    }
+
+    // The Import DXF dialog with a real drawing.
+    pos::CDxfReader reader;
+    std::unique_ptr<pos::PosConfig> drawing
+        = reader.ReadDxfFile(POS_TEST_DATA_DIR "/dxf/ezdxf_exploded_mirror.dxf");
+    if (!drawing) {
+        std::fprintf(stderr, "cannot read the sample drawing\n");
+        g_ok = false;
+        return;
+    }
+    CImportDxf import(drawing.get());
+    import.resize(800, 380);
+    import.show();
+    import.grid()->select(9, 1);
+    Settle();
+    Save(import.grab(), QStringLiteral("import-dxf") + suffix);
+    {
+        const std::unique_ptr<QMenu> menu = import.CreateContextMenu();
+        Save(MenuWithSubmenu(menu.get(), "reverseMenu"), QStringLiteral("import-menu") + suffix);
+    }
+
+    // The trajectory display of the page's rows.
+    CGraphicDisplay display(static_cast<std::int32_t>(config.segments.size()));
+    CGraphicDisplay::Arrays &a = display.arrays();
+    std::vector<std::int32_t> modes;
+    std::size_t i = 0;
+    for (const auto &[number, s] : config.segments) {
+        a.type[i] = s.type;
+        a.endX[i] = s.endX;
+        a.endY[i] = s.endY;
+        a.centreX[i] = s.centreX;
+        a.centreY[i] = s.centreY;
+        modes.push_back(s.centreMode);
+        ++i;
+    }
+    display.setActionMode(config.actionMode);
+    display.setCentreModes(modes);
+    display.resize(420, 320);
+    display.show();
+    Settle();
+    Save(display.grab(), QStringLiteral("display-dialog") + suffix);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: shot_table DIR\n");
+        return 2;
+    }
+    g_dir = QString::fromLocal8Bit(argv[1]);
+
+    pos::SetLanguage(pos::Lang::En);
+    Shoot(QStringLiteral("en"));
+
+    QTranslator translator;
+    if (!translator.load(QStringLiteral(":/i18n/pos_zh_CN.qm"))) {
+        std::fprintf(stderr, "no Chinese catalogue\n");
+        return 1;
+    }
+    QCoreApplication::installTranslator(&translator);
+    pos::SetLanguage(pos::Lang::Zh);
+    Shoot(QStringLiteral("zh"));
+    return g_ok ? 0 : 1;
+}
