@@ -1,17 +1,25 @@
 // End to end through the plug-in's exported functions: the wizard is driven
 // as a user would, through its real modal dialogs.
 #include "PosWizard.h"
+#include "WizardDriver.h"
 
 #include "codegen/GeneratePou.h"
 
+#include "codegen/PouReader.h"
+
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDialog>
+#include <QFileDialog>
 #include <QLibrary>
 #include <QLineEdit>
 #include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -23,6 +31,7 @@
 #include <sstream>
 
 using namespace pos;
+using namespace pos::test;
 
 namespace {
 
@@ -54,112 +63,6 @@ std::string ReadFile(const std::string &relative)
     return text.str();
 }
 
-// Plays a script of steps on whatever modal dialog is up, one step per tick.
-class Driver
-{
-public:
-    using Step = std::function<void(QWidget *)>;
-
-    Driver &then(Step step)
-    {
-        m_steps.push_back(std::move(step));
-        return *this;
-    }
-
-    // Starts playing; the steps run while the plug-in's modal loop runs.
-    void start()
-    {
-        m_timer.setInterval(5);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] { tick(); });
-        m_timer.start();
-    }
-    bool finished() const { return m_steps.empty(); }
-
-private:
-    // A step that opens a message box blocks in the box's own loop; the timer
-    // does not fire again while its own slot runs, so each step runs from a
-    // posted call of its own and the timer keeps ticking meanwhile.
-    void tick()
-    {
-        if (m_dispatched || m_steps.empty() || !QApplication::activeModalWidget())
-            return;
-        m_dispatched = true;
-        QTimer::singleShot(0, [this] {
-            m_dispatched = false;
-            QWidget *modal = QApplication::activeModalWidget();
-            if (!modal || m_steps.empty())
-                return;
-            Step step = std::move(m_steps.front());
-            m_steps.pop_front();
-            step(modal);
-        });
-    }
-
-    std::deque<Step> m_steps;
-    QTimer m_timer;
-    bool m_dispatched = false;
-};
-
-template<typename T>
-T *Child(QWidget *w, const char *name)
-{
-    T *child = w->findChild<T *>(QString::fromLatin1(name));
-    EXPECT_NE(child, nullptr) << name;
-    return child;
-}
-
-Driver::Step Click(const char *button)
-{
-    return
-        [button](QWidget *w) { QTest::mouseClick(Child<QPushButton>(w, button), Qt::LeftButton); };
-}
-
-Driver::Step Fill(std::vector<std::pair<const char *, QString>> edits,
-                  std::vector<std::pair<const char *, int>> combos = {})
-{
-    return [edits, combos](QWidget *w) {
-        for (const auto &[name, index] : combos)
-            Child<QComboBox>(w, name)->setCurrentIndex(index);
-        for (const auto &[name, text] : edits)
-            Child<QLineEdit>(w, name)->setText(text);
-    };
-}
-
-// Answers a message box with the button of the given role.
-Driver::Step Answer(QMessageBox::StandardButton button)
-{
-    return [button](QWidget *w) {
-        auto *box = qobject_cast<QMessageBox *>(w);
-        ASSERT_NE(box, nullptr) << "expected a message box";
-        QTest::mouseClick(box->button(button), Qt::LeftButton);
-    };
-}
-
-// The two-segment example entered step by step.
-void EnterWorkedExample(Driver &d)
-{
-    d.then(Fill({{"startDEdit", QStringLiteral("2000")}}, {{"actionCombo", 1}, {"pulseCombo", 0}}))
-        .then(Click("nextButton"))
-        .then(Fill({{"initialSpeedEdit", QStringLiteral("100")},
-                    {"maxSpeedEdit", QStringLiteral("100000")},
-                    {"accDecTimeEdit", QStringLiteral("100")},
-                    {"endXEdit", QStringLiteral("20000")},
-                    {"endYEdit", QStringLiteral("0")}},
-                   {{"typeCombo", 0}}))
-        .then(Click("nextButton"))
-        .then(Fill({{"initialSpeedEdit", QStringLiteral("100")},
-                    {"maxSpeedEdit", QStringLiteral("70000")},
-                    {"accDecTimeEdit", QStringLiteral("200")},
-                    {"endXEdit", QStringLiteral("30000")},
-                    {"endYEdit", QStringLiteral("10000")},
-                    {"circleXEdit", QStringLiteral("20000")},
-                    {"circleYEdit", QStringLiteral("10000")}},
-                   {{"typeCombo", 1}, {"centreModeCombo", 0}}))
-        .then(Click("endButton"))
-        .then(Click("nextButton"))  // name page: POS_EXE
-        .then(Click("nextButton")); // summary: Complete
-}
-
 PosHostContext Context()
 {
     PosHostContext c;
@@ -189,6 +92,7 @@ TEST(Plugin, CompletingTheWorkedExampleGivesItsSubprogram)
     PosHostResult result;
     Driver d;
     EnterWorkedExample(d);
+    CompleteWithOfferedName(d);
     d.start();
     int unused = 0;
     ASSERT_EQ(p.instruction(&context, &unused, &result), 1);
@@ -205,6 +109,7 @@ TEST(Plugin, ChineseLocaleGivesTheChineseSubprogram)
     PosHostResult result;
     Driver d;
     EnterWorkedExample(d);
+    CompleteWithOfferedName(d);
     d.start();
     const int completed = p.instruction(&context, nullptr, &result);
     QLocale::setDefault(QLocale::c());
@@ -274,4 +179,97 @@ TEST(Plugin, ModifyEditsTheHostRecordAndReplacesTheList)
     EXPECT_EQ(earlier->front().text, "old") << "the host's earlier list is left alone";
     const std::string text = JoinPou(*result.pouMap.at("POS_EXE"));
     EXPECT_NE(text.find("MOV 600    D2011"), std::string::npos);
+}
+
+namespace {
+
+// Page 0 with the table chosen; absolute, PLS+SIGN, D2000.
+void ChooseTable(Driver &d)
+{
+    d.then(Fill({{"startDEdit", QStringLiteral("2000")}}, {{"actionCombo", 1}, {"pulseCombo", 0}}))
+        .then([](QWidget *w) { Child<QRadioButton>(w, "tableRadio")->setChecked(true); })
+        .then(Click("nextButton"));
+}
+
+// Pastes TAB-separated rows into the table from its first data row on.
+Driver::Step PasteRows(QString rows)
+{
+    return [rows](QWidget *w) {
+        auto *grid = Child<QTableView>(w, "grid");
+        QGuiApplication::clipboard()->setText(rows);
+        grid->setFocus();
+        grid->setCurrentIndex(grid->model()->index(0, 1));
+        QTest::keyClick(grid, Qt::Key_V, Qt::ControlModifier);
+    };
+}
+
+} // namespace
+
+TEST(Plugin, TheWorkedExampleInTheTableGivesTheSameTextAsStepByStep)
+{
+    Plugin p;
+    PosHostContext context = Context();
+    PosHostResult result;
+    Driver d;
+    ChooseTable(d);
+    d.then(PasteRows(QStringLiteral("1\tStraight line\t\t100\t100\t100000\t20000\t0\t\t\n"
+                                    "2\tClockwise arc\tDesignate center point\t200\t100\t70000\t"
+                                    "30000\t10000\t20000\t10000\n")))
+        .then(Click("nextButton"))  // the table is checked and committed
+        .then(Click("nextButton"))  // name page: POS_EXE
+        .then(Click("nextButton")); // summary: Complete
+    d.start();
+    ASSERT_EQ(p.instruction(&context, nullptr, &result), 1);
+    EXPECT_TRUE(d.finished());
+    EXPECT_EQ(JoinPou(*result.pouMap.at("POS_EXE")), ReadFile("pou/worked_example_en.il"));
+}
+
+TEST(Plugin, AnImportedDrawingCompletedDecodesToTheDrawing)
+{
+    // A line, a counter-clockwise half circle about (100, 50) and a line back.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("outline.dxf"));
+    {
+        std::ofstream out(path.toStdString());
+        out << "0\nSECTION\n2\nENTITIES\n"
+               "0\nLINE\n8\n0\n10\n0\n20\n0\n11\n100\n21\n0\n"
+               "0\nARC\n8\n0\n10\n100\n20\n50\n40\n50\n50\n270\n51\n90\n"
+               "0\nLINE\n8\n0\n10\n100\n20\n100\n11\n0\n21\n100\n"
+               "0\nENDSEC\n0\nEOF\n";
+    }
+    Plugin p;
+    PosHostContext context = Context();
+    PosHostResult result;
+    Driver d;
+    ChooseTable(d);
+    d.then(Click("loadDxfButton"))
+        .then([path](QWidget *w) {
+            auto *files = qobject_cast<QFileDialog *>(w);
+            ASSERT_NE(files, nullptr) << "expected the file dialog";
+            // The dialog lists its folder in the background: type the path.
+            Child<QLineEdit>(files, "fileNameEdit")->setText(path);
+            QMetaObject::invokeMethod(files, "accept");
+        })
+        .then(Click("okButton"))       // the Import DXF dialog
+        .then(Answer(QMessageBox::Ok)) // begin points are dropped
+        .then(Click("nextButton"))
+        .then(Click("nextButton"))
+        .then(Click("nextButton"));
+    d.start();
+    ASSERT_EQ(p.instruction(&context, nullptr, &result), 1);
+    EXPECT_TRUE(d.finished());
+    const auto decoded
+        = ParsePou(JoinPou(*result.pouMap.at("POS_EXE")), "POS_EXE", NewPageDefaults());
+    ASSERT_TRUE(decoded.has_value());
+    EXPECT_EQ(decoded->actionMode, 1);
+    ASSERT_EQ(decoded->segments.size(), 3u);
+    const auto &s = decoded->segments;
+    EXPECT_EQ(s.at(1).type, kTypeLine);
+    EXPECT_EQ(std::pair(s.at(1).endX, s.at(1).endY), std::pair(100, 0));
+    EXPECT_EQ(s.at(2).type, kTypeCcw);
+    EXPECT_EQ(s.at(2).centreMode, kCentrePoint);
+    EXPECT_EQ(std::pair(s.at(2).endX, s.at(2).endY), std::pair(100, 100));
+    EXPECT_EQ(std::pair(s.at(2).centreX, s.at(2).centreY), std::pair(100, 50));
+    EXPECT_EQ(s.at(3).type, kTypeLine);
+    EXPECT_EQ(std::pair(s.at(3).endX, s.at(3).endY), std::pair(0, 100));
 }
