@@ -1,5 +1,7 @@
 #include "guide/ConfigJson.h"
 
+#include "guide/JsonText.h"
+
 #include <nlohmann/json.hpp>
 
 #include <cstdint>
@@ -16,6 +18,12 @@ namespace pos {
 namespace {
 
 using Json = nlohmann::ordered_json;
+using json::Child;
+using json::Element;
+using json::Quoted;
+using json::Scalar;
+using json::Shortened;
+using json::WithoutId;
 
 // "%s: key given twice". Until the string table has it, the refusal is
 // worded with the syntax message.
@@ -99,96 +107,6 @@ void Set(Record &record, const Member<Record> &member, std::int64_t value)
         },
         member);
 }
-
-// The text of a JSON string value.
-std::string Quoted(const std::string &text)
-{
-    return Json(text).dump(-1, ' ', false, Json::error_handler_t::replace);
-}
-
-bool IsIdentifier(const std::string &key)
-{
-    if (key.empty())
-        return false;
-    for (std::size_t i = 0; i < key.size(); ++i) {
-        const char c = key[i];
-        const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
-        if (!letter && !(i > 0 && c >= '0' && c <= '9'))
-            return false;
-    }
-    return true;
-}
-
-// path.key, or path["key"] for a key that is not a plain name.
-std::string Child(const std::string &path, const std::string &key)
-{
-    return IsIdentifier(key) ? path + "." + key : path + "[" + Quoted(key) + "]";
-}
-
-std::string Element(const std::string &path, std::size_t index)
-{
-    return path + "[" + std::to_string(index) + "]";
-}
-
-// Length of the valid UTF-8 sequence at text[i], or 0 when there is none.
-std::size_t Utf8Length(std::string_view text, std::size_t i)
-{
-    const auto byte = [&text](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-    const unsigned char c = byte(i);
-    if (c < 0x80)
-        return 1;
-    std::size_t length = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (c >= 0xC2 && c <= 0xDF) {
-        length = 2;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-        length = 3;
-        low = c == 0xE0 ? 0xA0 : 0x80;
-        high = c == 0xED ? 0x9F : 0xBF;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-        length = 4;
-        low = c == 0xF0 ? 0x90 : 0x80;
-        high = c == 0xF4 ? 0x8F : 0xBF;
-    } else {
-        return 0;
-    }
-    if (i + length > text.size() || byte(i + 1) < low || byte(i + 1) > high)
-        return 0;
-    for (std::size_t k = 2; k < length; ++k)
-        if (byte(i + k) < 0x80 || byte(i + k) > 0xBF)
-            return 0;
-    return length;
-}
-
-// Keeps a parser message that quotes the input readable: at most about 300
-// bytes, and bytes that are not UTF-8 shown as U+FFFD.
-std::string Shortened(std::string_view text)
-{
-    constexpr std::size_t kMax = 300;
-    std::string out;
-    for (std::size_t i = 0; i < text.size();) {
-        if (out.size() >= kMax)
-            return out + "...";
-        const std::size_t length = Utf8Length(text, i);
-        if (length == 0) {
-            out += "\xEF\xBF\xBD";
-            ++i;
-        } else {
-            out.append(text, i, length);
-            i += length;
-        }
-    }
-    return out;
-}
-
-// One scalar value as the parser hands it over.
-struct Scalar
-{
-    enum class What { Integer, Text, Other } what = What::Other;
-    std::int64_t integer = 0;          // What::Integer
-    const std::string *text = nullptr; // What::Text
-};
 
 // Reads the configuration straight from the parser's events, in document
 // order, without building a tree: the first misplaced value or unknown key
@@ -347,15 +265,6 @@ private:
     };
 
     bool Failed() const { return !m_error.empty(); }
-
-    // nlohmann's messages begin with "[json.exception.parse_error.101] ".
-    static std::string WithoutId(const std::string &what)
-    {
-        if (what.empty() || what.front() != '[')
-            return what;
-        const auto end = what.find("] ");
-        return end == std::string::npos ? what : what.substr(end + 2);
-    }
 
     template<typename Record, std::size_t N>
     static const IntField<Record> *FindField(const IntField<Record> (&fields)[N],
