@@ -61,10 +61,6 @@ void CItemSet::OnInitDialog()
     m_ui->stepRadio->setChecked(true);
 }
 
-void CItemSet::setTableAvailable(bool available)
-{
-    m_ui->tableRadio->setEnabled(available);
-}
 
 void CItemSet::OnSelchangePulseMode()
 {

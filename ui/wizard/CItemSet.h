@@ -25,8 +25,6 @@ public:
     bool SavePage() override;
     // minD <= start D element <= maxD, else message 10039 with the focus on the field.
     bool CheckStartAddress();
-    // Without a table page only "Step by step" can be chosen.
-    void setTableAvailable(bool available);
 
     std::uint32_t m_nStartAddress = 0;
     int m_nInputMode = -1; // 0 step by step, 1 table
