@@ -618,6 +618,16 @@ void CVSFlexGrid::setCurrentCell(int row, int col)
     scrollTo(current);
 }
 
+void CVSFlexGrid::selectUnderMouse()
+{
+    const int row = std::min(std::max(mouseRow(), kFixedRows), rows() - 1);
+    const int col = std::min(std::max(mouseCol(), 0), cols() - 1);
+    if (isCellSelected(row, col))
+        setCurrentCell(row, col);
+    else
+        select(row, col);
+}
+
 bool CVSFlexGrid::isCellSelected(int row, int col) const
 {
     if (!isDataRow(row) || col < 0 || col >= cols())

@@ -96,6 +96,11 @@ public:
     void select(int row, int col, int rowSel = -1, int colSel = -1);
     // Makes a data cell current and leaves the selection as it is.
     void setCurrentCell(int row, int col);
+    // Makes the cell under the mouse current, for a context menu to act on:
+    // the row raised to the first data row and lowered to the last row, the
+    // column kept inside the grid. A cell inside the selection keeps the
+    // selection, so that commands on several rows see them all.
+    void selectUnderMouse();
     bool isCellSelected(int row, int col) const;
 
     // Equal neighbouring texts of a header row show as one cell; a column

@@ -304,17 +304,8 @@ void CSetTable::RenumberRows()
 
 void CSetTable::OnMouseUpGrid(int button, int, double, double)
 {
-    if (button != CVSFlexGrid::RightButton)
-        return;
-    CVSFlexGrid *g = grid();
-    const int row = std::min(std::max(g->mouseRow(), kFirstRow), g->rows() - 1);
-    const int col = std::min(std::max(g->mouseCol(), 0), kColCount - 1);
-    // The menu acts on this cell; a click inside a selection of several
-    // rows keeps them selected for the commands that take many rows.
-    if (g->isCellSelected(row, col))
-        g->setCurrentCell(row, col);
-    else
-        g->select(row, col);
+    if (button == CVSFlexGrid::RightButton)
+        grid()->selectUnderMouse();
 }
 
 // --- context menu -------------------------------------------------------------
