@@ -61,7 +61,6 @@ void CItemSet::OnInitDialog()
     m_ui->stepRadio->setChecked(true);
 }
 
-
 void CItemSet::OnSelchangePulseMode()
 {
     // Two independent pulse outputs name the ports by direction of travel.
