@@ -22,12 +22,6 @@ using json::Child;
 using json::Element;
 using json::Quoted;
 using json::Scalar;
-using json::Shortened;
-using json::WithoutId;
-
-// "%s: key given twice". Until the string table has it, the refusal is
-// worded with the syntax message.
-constexpr int kJsonDuplicateKey = 50204;
 
 // How a field's value is read and what it may hold.
 enum class Kind {
@@ -108,55 +102,22 @@ void Set(Record &record, const Member<Record> &member, std::int64_t value)
         member);
 }
 
-// Reads the configuration straight from the parser's events, in document
-// order, without building a tree: the first misplaced value or unknown key
-// is the refusal, and whatever follows it is only checked for syntax, so
-// that a text that is not JSON at all is reported as such. Deep nesting
-// costs nothing beyond the parser's own bookkeeping.
-class ConfigReader final : public nlohmann::json_sax<nlohmann::json>
+// Reads the configuration from the parser's events (see EventReader).
+class ConfigReader final : public json::EventReader
 {
 public:
     explicit ConfigReader(Lang lang)
-        : m_lang(lang)
+        : EventReader(lang)
         , m_config(NewPageDefaults())
     {}
 
     // The configuration, or nothing with the reason in error.
     std::optional<PosConfig> Read(std::string_view text, std::string &error)
     {
-        try {
-            nlohmann::json::sax_parse(text.begin(), text.end(), this,
-                                      nlohmann::json::input_format_t::json, true, false);
-        } catch (const nlohmann::json::exception &e) {
-            if (m_syntax.empty())
-                m_syntax = WithoutId(e.what());
-        }
-        if (!m_syntax.empty()) {
-            error = Format(Text(sid::JsonSyntax, m_lang), {Shortened(m_syntax)});
+        if (!Parse(text, error))
             return std::nullopt;
-        }
-        if (!m_error.empty()) {
-            error = m_error;
-            return std::nullopt;
-        }
         return std::move(m_config);
     }
-
-    bool null() override { return Value(Scalar{}); }
-    bool boolean(bool) override { return Value(Scalar{}); }
-    bool number_integer(number_integer_t value) override
-    {
-        return Value(Scalar{Scalar::What::Integer, value, nullptr});
-    }
-    bool number_unsigned(number_unsigned_t value) override
-    {
-        if (value > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()))
-            return Value(Scalar{}); // beyond every field's width
-        return Value(Scalar{Scalar::What::Integer, static_cast<std::int64_t>(value), nullptr});
-    }
-    bool number_float(number_float_t, const string_t &) override { return Value(Scalar{}); }
-    bool string(string_t &value) override { return Value(Scalar{Scalar::What::Text, 0, &value}); }
-    bool binary(binary_t &) override { return Value(Scalar{}); }
 
     bool start_object(std::size_t) override
     {
@@ -228,7 +189,7 @@ public:
                 m_field.integer = field;
                 bit = static_cast<std::size_t>(field - kConfigFields);
             } else {
-                return UnknownKey();
+                return UnknownKey(m_path);
             }
             return FirstTime(m_rootSeen, bit);
         }
@@ -236,15 +197,8 @@ public:
         m_path = Child(Element("$.segments", m_index), key);
         m_segmentField = FindField(kSegmentFields, key);
         if (!m_segmentField)
-            return UnknownKey();
+            return UnknownKey(m_path);
         return FirstTime(m_segmentSeen, static_cast<std::size_t>(m_segmentField - kSegmentFields));
-    }
-
-    bool parse_error(std::size_t, const std::string &,
-                     const nlohmann::detail::exception &e) override
-    {
-        m_syntax = WithoutId(e.what());
-        return false;
     }
 
 private:
@@ -264,8 +218,6 @@ private:
         const IntField<PosConfig> *integer = nullptr;
     };
 
-    bool Failed() const { return !m_error.empty(); }
-
     template<typename Record, std::size_t N>
     static const IntField<Record> *FindField(const IntField<Record> (&fields)[N],
                                              const std::string &key)
@@ -276,34 +228,11 @@ private:
         return nullptr;
     }
 
-    // Records the first refusal. Returns true: the parser goes on, for its
-    // syntax errors.
-    bool Refuse(std::string message)
-    {
-        m_error = std::move(message);
-        return true;
-    }
-
-    bool Expected(const std::string &path, const std::string &expectation)
-    {
-        return Refuse(Format(Text(sid::JsonExpected, m_lang), {path, expectation}));
-    }
-
-    bool Expected(const std::string &path, int expectationId)
-    {
-        return Expected(path, std::string(Text(expectationId, m_lang)));
-    }
-
-    bool UnknownKey() { return Refuse(Format(Text(sid::JsonUnknownKey, m_lang), {m_path})); }
-
     bool FirstTime(std::uint32_t &seen, std::size_t bit)
     {
         const std::uint32_t mask = std::uint32_t{1} << bit;
-        if (seen & mask) {
-            if (HasText(kJsonDuplicateKey))
-                return Refuse(Format(Text(kJsonDuplicateKey, m_lang), {m_path}));
-            return Refuse(Format(Text(sid::JsonSyntax, m_lang), {"duplicate key " + m_path}));
-        }
+        if (seen & mask)
+            return KeyTwice(m_path);
         seen |= mask;
         return true;
     }
@@ -381,7 +310,7 @@ private:
     }
 
     // A value (a scalar, or an object or array where none belongs).
-    bool Value(const Scalar &value)
+    bool Value(const Scalar &value) override
     {
         if (Failed())
             return true;
@@ -412,10 +341,7 @@ private:
         return true;
     }
 
-    Lang m_lang;
     PosConfig m_config;
-    std::string m_error;  // the first refusal
-    std::string m_syntax; // the parser's message
     Where m_where = Where::Start;
     std::string m_path; // of the value that comes next
     RootField m_field;

@@ -1,6 +1,6 @@
 #include "guide/JsonText.h"
 
-#include <nlohmann/json.hpp>
+#include <limits>
 
 namespace pos::json {
 
@@ -90,6 +90,97 @@ std::string WithoutId(const std::string &what)
         return what;
     const auto end = what.find("] ");
     return end == std::string::npos ? what : what.substr(end + 2);
+}
+
+bool EventReader::Parse(std::string_view text, std::string &error)
+{
+    try {
+        nlohmann::json::sax_parse(text.begin(), text.end(), this,
+                                  nlohmann::json::input_format_t::json, true, false);
+    } catch (const nlohmann::json::exception &e) {
+        if (m_syntax.empty())
+            m_syntax = WithoutId(e.what());
+    }
+    if (!m_syntax.empty()) {
+        error = Format(Text(sid::JsonSyntax, m_lang), {Shortened(m_syntax)});
+        return false;
+    }
+    if (m_failed) {
+        error = m_error;
+        return false;
+    }
+    return true;
+}
+
+bool EventReader::null()
+{
+    return Value(Scalar{});
+}
+
+bool EventReader::boolean(bool)
+{
+    return Value(Scalar{});
+}
+
+bool EventReader::number_integer(number_integer_t value)
+{
+    return Value(Scalar{Scalar::What::Integer, value, nullptr});
+}
+
+bool EventReader::number_unsigned(number_unsigned_t value)
+{
+    if (value > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()))
+        return Value(Scalar{}); // beyond every field's width
+    return Value(Scalar{Scalar::What::Integer, static_cast<std::int64_t>(value), nullptr});
+}
+
+bool EventReader::number_float(number_float_t, const string_t &)
+{
+    return Value(Scalar{});
+}
+
+bool EventReader::string(string_t &value)
+{
+    return Value(Scalar{Scalar::What::Text, 0, &value});
+}
+
+bool EventReader::binary(binary_t &)
+{
+    return Value(Scalar{});
+}
+
+bool EventReader::parse_error(std::size_t, const std::string &,
+                              const nlohmann::detail::exception &e)
+{
+    m_syntax = WithoutId(e.what());
+    return false;
+}
+
+bool EventReader::Refuse(std::string message)
+{
+    m_failed = true;
+    m_error = std::move(message);
+    return true;
+}
+
+bool EventReader::Expected(const std::string &path, const std::string &expectation)
+{
+    return Refuse(Format(Text(sid::JsonExpected, m_lang), {path, expectation}));
+}
+
+bool EventReader::Expected(const std::string &path, int expectationId)
+{
+    return Expected(path, std::string(Text(expectationId, m_lang)));
+}
+
+bool EventReader::UnknownKey(const std::string &path)
+{
+    return Refuse(Format(Text(sid::JsonUnknownKey, m_lang), {path}));
+}
+
+bool EventReader::KeyTwice(const std::string &path)
+{
+    return Refuse(Format(Text(sid::JsonDuplicateKey, m_lang), {path}));
 }
 
 } // namespace pos::json

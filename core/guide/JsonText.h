@@ -3,6 +3,10 @@
 // Helpers shared by the readers of the configuration and project files:
 // JSON paths for messages, quoting, and parser messages kept readable.
 
+#include "res/StringTable.h"
+
+#include <nlohmann/json.hpp>
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -27,6 +31,54 @@ struct Scalar
     enum class What { Integer, Text, Other } what = What::Other;
     std::int64_t integer = 0;          // What::Integer
     const std::string *text = nullptr; // What::Text
+};
+
+// Base of the readers that take a file straight from the parser's events,
+// in document order, without building a tree: the first misplaced value or
+// unknown key is the refusal, and whatever follows it is only checked for
+// syntax, so that a text that is not JSON at all is reported as such. Deep
+// nesting costs nothing beyond the parser's own bookkeeping. A reader gives
+// the structural events; every scalar reaches Value().
+class EventReader : public nlohmann::json_sax<nlohmann::json>
+{
+public:
+    // Parses the text; false with the reason in error when the syntax or the
+    // reader refused it.
+    bool Parse(std::string_view text, std::string &error);
+
+    bool null() override;
+    bool boolean(bool) override;
+    bool number_integer(number_integer_t value) override;
+    bool number_unsigned(number_unsigned_t value) override;
+    bool number_float(number_float_t, const string_t &) override;
+    bool string(string_t &value) override;
+    bool binary(binary_t &) override;
+    bool parse_error(std::size_t, const std::string &,
+                     const nlohmann::detail::exception &e) override;
+
+protected:
+    explicit EventReader(Lang lang)
+        : m_lang(lang)
+    {}
+
+    // A scalar value, or an object or array where none belongs.
+    virtual bool Value(const Scalar &value) = 0;
+
+    bool Failed() const { return m_failed; }
+    // Records the first refusal. Returns true: the parser goes on, for its
+    // syntax errors.
+    bool Refuse(std::string message);
+    bool Expected(const std::string &path, const std::string &expectation);
+    bool Expected(const std::string &path, int expectationId);
+    bool UnknownKey(const std::string &path);
+    bool KeyTwice(const std::string &path);
+
+    Lang m_lang;
+
+private:
+    bool m_failed = false;
+    std::string m_error;  // the first refusal
+    std::string m_syntax; // the parser's message
 };
 
 } // namespace pos::json

@@ -21,8 +21,6 @@ using Json = nlohmann::ordered_json;
 using json::Child;
 using json::Quoted;
 using json::Scalar;
-using json::Shortened;
-using json::WithoutId;
 
 // Texts of the project file's own refusals.
 enum : int {
@@ -52,56 +50,24 @@ std::string Element(std::size_t index)
     return json::Element("$.subprograms", index);
 }
 
-// Reads the project straight from the parser's events, in document order,
-// without building a tree: the first misplaced value or unknown key is the
-// refusal, and whatever follows it is only checked for syntax, so that a
-// text that is not JSON at all is reported as such.
-class ProjectReader final : public nlohmann::json_sax<nlohmann::json>
+// Reads the project from the parser's events (see EventReader).
+class ProjectReader final : public json::EventReader
 {
 public:
     explicit ProjectReader(Lang lang)
-        : m_lang(lang)
+        : EventReader(lang)
     {}
 
     std::optional<Project> Read(std::string_view text, std::string &error)
     {
-        try {
-            nlohmann::json::sax_parse(text.begin(), text.end(), this,
-                                      nlohmann::json::input_format_t::json, true, false);
-        } catch (const nlohmann::json::exception &e) {
-            if (m_syntax.empty())
-                m_syntax = WithoutId(e.what());
-        }
-        if (!m_syntax.empty()) {
-            error = Format(Text(sid::JsonSyntax, m_lang), {Shortened(m_syntax)});
+        if (!Parse(text, error))
             return std::nullopt;
-        }
-        if (m_failed) {
-            error = m_error;
-            return std::nullopt;
-        }
         return std::move(m_project);
     }
 
-    bool null() override { return Value(Scalar{}); }
-    bool boolean(bool) override { return Value(Scalar{}); }
-    bool number_integer(number_integer_t value) override
-    {
-        return Value(Scalar{Scalar::What::Integer, value, nullptr});
-    }
-    bool number_unsigned(number_unsigned_t value) override
-    {
-        if (value > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()))
-            return Value(Scalar{}); // beyond every range
-        return Value(Scalar{Scalar::What::Integer, static_cast<std::int64_t>(value), nullptr});
-    }
-    bool number_float(number_float_t, const string_t &) override { return Value(Scalar{}); }
-    bool string(string_t &value) override { return Value(Scalar{Scalar::What::Text, 0, &value}); }
-    bool binary(binary_t &) override { return Value(Scalar{}); }
-
     bool start_object(std::size_t) override
     {
-        if (m_failed)
+        if (Failed())
             return true;
         switch (m_where) {
         case Where::Start:
@@ -120,7 +86,7 @@ public:
 
     bool end_object() override
     {
-        if (m_failed)
+        if (Failed())
             return true;
         if (m_where != Where::Subprogram) {
             m_where = Where::Done;
@@ -139,7 +105,7 @@ public:
 
     bool start_array(std::size_t) override
     {
-        if (m_failed)
+        if (Failed())
             return true;
         if (m_where == Where::Root && m_key == Key::Subprograms) {
             m_where = Where::Subprograms;
@@ -150,14 +116,14 @@ public:
 
     bool end_array() override
     {
-        if (!m_failed)
+        if (!Failed())
             m_where = Where::Root; // only the subprogram array gets here
         return true;
     }
 
     bool key(string_t &key) override
     {
-        if (m_failed)
+        if (Failed())
             return true;
         if (m_where == Where::Root) {
             m_path = Child("$", key);
@@ -171,13 +137,13 @@ public:
                     if (key == range.name)
                         m_range = &range;
                 if (!m_range)
-                    return UnknownKey();
+                    return UnknownKey(m_path);
                 m_key = Key::Range;
                 bit = static_cast<std::size_t>(m_range - kRanges);
             }
             const unsigned mask = 1u << bit;
             if (m_rootSeen & mask)
-                return KeyTwice();
+                return KeyTwice(m_path);
             m_rootSeen |= mask;
             return true;
         }
@@ -191,19 +157,12 @@ public:
             m_key = Key::Text;
             seen = &m_seenText;
         } else {
-            return UnknownKey();
+            return UnknownKey(m_path);
         }
         if (*seen)
-            return KeyTwice();
+            return KeyTwice(m_path);
         *seen = true;
         return true;
-    }
-
-    bool parse_error(std::size_t, const std::string &,
-                     const nlohmann::detail::exception &e) override
-    {
-        m_syntax = WithoutId(e.what());
-        return false;
     }
 
 private:
@@ -218,28 +177,6 @@ private:
     // The key whose value comes next.
     enum class Key { Range, Subprograms, Name, Text };
 
-    // Records the first refusal. Returns true: the parser goes on, for its
-    // syntax errors.
-    bool Refuse(std::string message)
-    {
-        m_failed = true;
-        m_error = std::move(message);
-        return true;
-    }
-
-    bool Expected(const std::string &path, const std::string &expectation)
-    {
-        return Refuse(Format(Text(sid::JsonExpected, m_lang), {path, expectation}));
-    }
-
-    bool Expected(const std::string &path, int expectationId)
-    {
-        return Expected(path, std::string(Text(expectationId, m_lang)));
-    }
-
-    bool UnknownKey() { return Refuse(Format(Text(sid::JsonUnknownKey, m_lang), {m_path})); }
-    bool KeyTwice() { return Refuse(Format(Text(sid::JsonDuplicateKey, m_lang), {m_path})); }
-
     bool Name(const std::string &name)
     {
         if (!IsProjectName(name))
@@ -250,9 +187,9 @@ private:
         return true;
     }
 
-    bool Value(const Scalar &value)
+    bool Value(const Scalar &value) override
     {
-        if (m_failed)
+        if (Failed())
             return true;
         switch (m_where) {
         case Where::Start:
@@ -283,11 +220,7 @@ private:
         return true;
     }
 
-    Lang m_lang;
     Project m_project;
-    bool m_failed = false;
-    std::string m_error;  // the first refusal
-    std::string m_syntax; // the parser's message
     Where m_where = Where::Start;
     std::string m_path; // of the value that comes next
     Key m_key = Key::Range;
