@@ -277,7 +277,7 @@ void CImportDxf::OnContextMenu(const QPoint &globalPos)
     if (!gridRect.contains(mapFromGlobal(globalPos)))
         return;
     const std::unique_ptr<QMenu> menu = CreateContextMenu();
-    menu->exec(globalPos);
+    pos::ui::Prompts().popupMenu(menu.get(), globalPos);
 }
 
 void CImportDxf::contextMenuEvent(QContextMenuEvent *event)

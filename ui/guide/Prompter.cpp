@@ -5,6 +5,9 @@
 #include "geometry/CArcEndSelect.h"
 
 #include <QFileDialog>
+#include <QMenu>
+
+#include <utility>
 
 namespace pos::ui {
 
@@ -20,9 +23,9 @@ Prompter &Prompts()
     return g_installed ? *g_installed : real;
 }
 
-void SetPrompter(Prompter *prompter)
+Prompter *SetPrompter(Prompter *prompter)
 {
-    g_installed = prompter;
+    return std::exchange(g_installed, prompter);
 }
 
 void ShowOk(QWidget *parent, const QString &text, QMessageBox::Icon icon)
@@ -84,6 +87,11 @@ std::optional<SpeedsAndTime> QtPrompter::speedsAndTime(QWidget *parent,
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.values();
+}
+
+QAction *QtPrompter::popupMenu(QMenu *menu, const QPoint &globalPos)
+{
+    return menu->exec(globalPos);
 }
 
 } // namespace pos::ui

@@ -1,8 +1,8 @@
 #pragma once
 
 // The one seam for every modal prompt of the wizard: message boxes, the arc
-// end-point chooser, the open-file dialog, the coordinate move and the
-// speeds-and-time prompt of the table page.
+// end-point chooser, the open-file dialog, the coordinate move, the
+// speeds-and-time prompt of the table page and the context menus.
 // Only QtPrompter opens real dialogs; tests install a scripted prompter that
 // records each prompt and answers it.
 
@@ -13,6 +13,8 @@
 #include <cstdint>
 #include <optional>
 
+class QAction;
+class QMenu;
 class QWidget;
 
 namespace pos::ui {
@@ -56,12 +58,17 @@ public:
     virtual std::optional<SpeedsAndTime> speedsAndTime(QWidget *parent,
                                                        const SpeedsAndTime &initial)
         = 0;
+
+    // Shows a context menu at a point in screen coordinates and runs the
+    // item the user picks; returns it, or null when the menu was closed.
+    virtual QAction *popupMenu(QMenu *menu, const QPoint &globalPos) = 0;
 };
 
 // The prompter in use: a QtPrompter unless one was installed.
 Prompter &Prompts();
 // Installs a prompter (not owned); nullptr restores the real dialogs.
-void SetPrompter(Prompter *prompter);
+// Returns the one installed before, for the caller to put back.
+Prompter *SetPrompter(Prompter *prompter);
 
 // Convenience: an OK box without icon, as most checks show.
 void ShowOk(QWidget *parent, const QString &text, QMessageBox::Icon icon = QMessageBox::NoIcon);
@@ -78,6 +85,7 @@ public:
     std::optional<QPoint> coordinateMove(QWidget *parent) override;
     std::optional<SpeedsAndTime> speedsAndTime(QWidget *parent,
                                                const SpeedsAndTime &initial) override;
+    QAction *popupMenu(QMenu *menu, const QPoint &globalPos) override;
 };
 
 // Caption of the wizard's message boxes: the host program's name.

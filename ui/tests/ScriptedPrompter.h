@@ -28,10 +28,12 @@ public:
         QMessageBox::Icon icon;
     };
 
-    ScriptedPrompter() { ui::SetPrompter(this); }
+    ScriptedPrompter()
+        : m_previous(ui::SetPrompter(this))
+    {}
     ~ScriptedPrompter() override
     {
-        ui::SetPrompter(nullptr);
+        ui::SetPrompter(m_previous);
         EXPECT_TRUE(m_answers.empty()) << m_answers.size() << " scripted answer(s) not used";
     }
     ScriptedPrompter(const ScriptedPrompter &) = delete;
@@ -153,6 +155,12 @@ public:
         return values;
     }
 
+    // Menus still open for real here, for the tests that drive them.
+    QAction *popupMenu(QMenu *menu, const QPoint &globalPos) override
+    {
+        return ui::QtPrompter().popupMenu(menu, globalPos);
+    }
+
 private:
     struct Answer
     {
@@ -171,6 +179,7 @@ private:
         return &m_answers.front();
     }
 
+    ui::Prompter *m_previous;
     std::deque<Answer> m_answers;
     std::vector<Seen> m_seen;
 };

@@ -366,7 +366,7 @@ void CSetTable::OnContextMenu(const QPoint &globalPos)
     if (!gridRect.contains(mapFromGlobal(globalPos)))
         return;
     const std::unique_ptr<QMenu> menu = CreateContextMenu();
-    menu->exec(globalPos);
+    pos::ui::Prompts().popupMenu(menu.get(), globalPos);
 }
 
 void CSetTable::contextMenuEvent(QContextMenuEvent *event)
