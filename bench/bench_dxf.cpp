@@ -191,14 +191,14 @@ int main(int argc, char **argv)
 
     std::size_t segments = 0;
     std::size_t lines = 0;
-    pos::DxfError error;
     // Warm the page cache and check the drawing reads.
     lines = CountLineFeeds(path);
     {
         pos::CDxfReader reader;
-        const auto config = reader.ReadDxfFile(path, &error);
+        const auto config = reader.ReadDxfFile(path);
         if (!config) {
-            std::fprintf(stderr, "read failed: %s\n", error.message(pos::Lang::En).c_str());
+            std::fprintf(stderr, "read failed: %s\n",
+                         pos::Describe(config.error(), pos::Lang::En).c_str());
             std::filesystem::remove(path);
             return 1;
         }
@@ -217,7 +217,7 @@ int main(int argc, char **argv)
 
         start = Clock::now();
         pos::CDxfReader reader;
-        auto config = reader.ReadDxfFile(path, &error);
+        auto config = reader.ReadDxfFile(path);
         benchmark::DoNotOptimize(config);
         readerSeconds = std::min(readerSeconds, Seconds(Clock::now() - start));
     }

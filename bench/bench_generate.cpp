@@ -57,7 +57,7 @@ void CheckAll(benchmark::State &state)
 {
     const pos::PosConfig c = FullOutline();
     for (auto _ : state)
-        benchmark::DoNotOptimize(pos::CheckConfiguration(c, {}, pos::Lang::En));
+        benchmark::DoNotOptimize(pos::CheckConfiguration(c, {}));
 }
 BENCHMARK(CheckAll)->Unit(benchmark::kMicrosecond);
 

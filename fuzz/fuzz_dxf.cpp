@@ -37,14 +37,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     const std::string_view text(reinterpret_cast<const char *>(data), size);
     pos::CDxfReader reader;
-    pos::DxfError error;
-    const auto config = reader.ReadDxfText(text, &error);
+    const pos::Result<pos::PosConfig> config = reader.ReadDxfText(text);
 
     long long lines = 1;
     for (const char c : text)
         lines += c == '\n';
     if (config) {
-        Check(error.reasonId == 0);
         Check(config->startD == 0 && config->pulseMode == 1 && config->subprogramName.empty());
         std::uint32_t key = 0;
         for (const auto &[number, s] : config->segments) {
@@ -55,9 +53,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             Check(s.isArc() || (s.centreX == 0 && s.centreY == 0));
         }
     } else {
-        Check(IsReason(error.reasonId));
+        const pos::Diagnostic &error = config.error();
+        Check(IsReason(error.id));
         Check(error.line >= 0 && error.line <= lines);
-        Check(!error.message(pos::Lang::En).empty() && !error.message(pos::Lang::Zh).empty());
+        for (const pos::Lang lang : {pos::Lang::En, pos::Lang::Zh})
+            Check(!pos::Describe(error, lang).empty());
     }
 
     // The same text with CR LF line ends.
@@ -68,13 +68,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             crlf += '\r';
         crlf += c;
     }
-    pos::DxfError crlfError;
-    const auto crlfConfig = reader.ReadDxfText(crlf, &crlfError);
-    Check((config == nullptr) == (crlfConfig == nullptr));
+    const pos::Result<pos::PosConfig> crlfConfig = reader.ReadDxfText(crlf);
+    Check(config.ok() == crlfConfig.ok());
     if (config)
         Check(*config == *crlfConfig);
     else
-        Check(crlfError.reasonId == error.reasonId && crlfError.line == error.line
-              && crlfError.detail == error.detail);
+        Check(crlfConfig.error() == config.error());
     return 0;
 }

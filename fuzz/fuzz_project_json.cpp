@@ -11,23 +11,19 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     const std::string_view text(reinterpret_cast<const char *>(data), size);
-    for (const pos::Lang lang : {pos::Lang::En, pos::Lang::Zh}) {
-        std::string error;
-        const auto project = pos::ReadProjectJson(text, &error, lang);
-        if (!project) {
-            if (error.empty())
+    const auto project = pos::ReadProjectJson(text);
+    if (!project) {
+        for (const pos::Lang lang : {pos::Lang::En, pos::Lang::Zh})
+            if (pos::Describe(project.error(), lang).empty())
                 std::abort();
-            continue;
-        }
-        if (!error.empty())
-            std::abort();
-        const std::string written = pos::WriteProjectJson(*project);
-        const auto reread = pos::ReadProjectJson(written, &error, lang);
-        if (!reread || !(*reread == *project) || pos::WriteProjectJson(*reread) != written)
-            std::abort();
-        for (const pos::ProjectSubprogram &subprogram : project->subprograms)
-            if (project->find(subprogram.name) != &subprogram)
-                std::abort();
+        return 0;
     }
+    const std::string written = pos::WriteProjectJson(*project);
+    const auto reread = pos::ReadProjectJson(written);
+    if (!reread || !(*reread == *project) || pos::WriteProjectJson(*reread) != written)
+        std::abort();
+    for (const pos::ProjectSubprogram &subprogram : project->subprograms)
+        if (project->find(subprogram.name) != &subprogram)
+            std::abort();
     return 0;
 }

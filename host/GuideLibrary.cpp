@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -13,13 +15,6 @@
 namespace pos {
 
 namespace {
-
-// Texts of the plug-in's refusals.
-enum : int {
-    kCannotLoad = 50425,   // "the wizard cannot be loaded from %s: %s"
-    kNoExport = 50426,     // "%s does not export %s"
-    kNotTheWizard = 50427, // "%s is not the POS instruction wizard: its guide ID is %d, not 4"
-};
 
 #if defined(_WIN32)
 constexpr const char *kLibraryFile = "POS.dll";
@@ -107,32 +102,32 @@ std::string Utf8(const std::filesystem::path &path)
 
 } // namespace
 
-std::optional<GuideLibrary> LoadGuide(const std::string &path, std::string *error, Lang lang)
+Result<GuideLibrary> LoadGuide(const std::string &path)
 {
-    std::string reason;
-    const auto fail = [error](std::string message) -> std::optional<GuideLibrary> {
-        if (error)
-            *error = std::move(message);
-        return std::nullopt;
+    const auto refuse = [&path](int id, std::vector<MessageArg> args, std::string detail = {}) {
+        Diagnostic d;
+        d.id = id;
+        d.args = std::move(args);
+        d.args.insert(d.args.begin(), path);
+        d.detail = std::move(detail);
+        return d;
     };
+    std::string reason;
     void *library = Open(path, reason);
     if (!library)
-        return fail(Format(Text(kCannotLoad, lang), {path, reason}));
+        return refuse(sid::GuideCannotLoad, {}, reason);
 
     GuideLibrary guide;
     guide.getGuideId = Resolve<decltype(guide.getGuideId)>(library, "GetGuideID");
     guide.instruction = Resolve<decltype(guide.instruction)>(library, "Instruction");
     guide.modify = Resolve<decltype(guide.modify)>(library, "ModifyPOS");
-    if (!guide.getGuideId)
-        return fail(Format(Text(kNoExport, lang), {path, std::string("GetGuideID")}));
-    if (!guide.instruction)
-        return fail(Format(Text(kNoExport, lang), {path, std::string("Instruction")}));
-    if (!guide.modify)
-        return fail(Format(Text(kNoExport, lang), {path, std::string("ModifyPOS")}));
+    for (const auto &[entry, name] : {std::pair{bool(guide.getGuideId), "GetGuideID"},
+                                      std::pair{bool(guide.instruction), "Instruction"},
+                                      std::pair{bool(guide.modify), "ModifyPOS"}})
+        if (!entry)
+            return refuse(sid::GuideNoExport, {std::string(name)});
     if (const std::int32_t id = guide.getGuideId(); id != kPosGuideId)
-        return fail(Format(Text(kNotTheWizard, lang), {path, std::int64_t{id}}));
-    if (error)
-        error->clear();
+        return refuse(sid::GuideNotTheWizard, {std::int64_t{id}});
     return guide;
 }
 

@@ -5,9 +5,8 @@
 // needs Qt; the library brings its own.
 
 #include "PosWizard.h"
-#include "res/StringTable.h"
+#include "res/Diagnostic.h"
 
-#include <optional>
 #include <string>
 
 namespace pos {
@@ -25,12 +24,11 @@ constexpr std::int32_t kPosGuideId = 4;
 
 // Loads the library at path (dlopen, LoadLibrary on Windows; a bare file
 // name is a file in the working directory), resolves the three entry points
-// and checks that GetGuideID() is 4. Returns nothing, with the reason in the
-// given language in *error, when the library cannot be loaded, an entry
-// point is missing or the guide ID is another. A library once loaded stays
+// and checks that GetGuideID() is 4. Refuses, with the reason, a library
+// that cannot be loaded, lacks an entry point or has another guide ID. A library once loaded stays
 // loaded until the process ends, as a host keeps its guides: the lists the
 // wizard hands back and the resources it registers with Qt live in it.
-std::optional<GuideLibrary> LoadGuide(const std::string &path, std::string *error, Lang lang);
+Result<GuideLibrary> LoadGuide(const std::string &path);
 
 // The library to load when the command line names none: the POS built
 // together with this program when that file exists, else POS.so (POS.dll on

@@ -24,20 +24,6 @@ namespace pos {
 
 namespace {
 
-// Texts of the wizard commands (new, modify, list).
-enum : int {
-    kNameTaken = 50420,        // "%s: a subprogram named \"%s\" is already in the project"
-    kNameExpected = 50422,     // "a name that is not empty and holds no control characters"
-    kNoSuchSubprogram = 50423, // "%s: no subprogram named \"%s\""
-    kCannotModify = 50424,     // "the subprogram \"%s\" cannot be modified: %s"
-    kNoDisplay = 50428,        // "there is no display for the wizard: ..."
-    kCancelled = 50429,        // "the wizard was cancelled; nothing was stored"
-    kStored = 50430,           // "%s: subprogram \"%s\" stored"
-    kNotOneSubprogram = 50431, // "the wizard completed without handing back exactly one ..."
-    kNotWritten = 50432,       // "%s was not written; the subprogram is printed on standard output"
-    kChanged = 50433,          // "%s changed while the wizard was open"
-};
-
 struct Command
 {
     std::string_view name;
@@ -144,26 +130,32 @@ int ParseOptions(const std::vector<std::string> &args, Options &options, std::os
     return kExitOk;
 }
 
-// Reads an input file; prints "path: reason" when it cannot.
-bool ReadInput(const std::string &path, std::string &text, std::ostream &err, Lang lang)
+// A problem as the command line tells it: "FILE: " before it when it names
+// a file.
+void Report(std::ostream &err, const Diagnostic &d, Lang lang)
 {
-    std::string reason;
-    if (ReadWholeFile(path, &text, &reason))
-        return true;
-    err << path << ": " << Format(Text(sid::FileCannotOpen, lang), {reason}) << '\n';
-    return false;
+    if (!d.file.empty())
+        err << d.file << ": ";
+    err << Describe(d, lang) << '\n';
 }
 
-std::optional<PosConfig> LoadConfig(const std::string &path, std::ostream &err, Lang lang)
+// Reads an input file and the record in it; tells why when it cannot.
+template<typename Reader>
+auto Load(const std::string &path, Reader read, std::ostream &err, Lang lang)
+    -> std::optional<typename decltype(read(std::string_view()))::value_type>
 {
-    std::string text;
-    if (!ReadInput(path, text, err, lang))
+    const Result<std::string> text = ReadWholeFile(path);
+    if (!text) {
+        Report(err, text.error(), lang);
         return std::nullopt;
-    std::string error;
-    std::optional<PosConfig> config = ReadConfigJson(text, &error, lang);
-    if (!config)
-        err << path << ": " << error << '\n';
-    return config;
+    }
+    auto record = read(*text);
+    if (!record) {
+        record.error().file = path;
+        Report(err, record.error(), lang);
+        return std::nullopt;
+    }
+    return std::move(*record);
 }
 
 // Writes a product to the -o file (whole or not at all) or to out.
@@ -174,10 +166,8 @@ int Emit(const std::string &text, const Options &options, std::ostream &out, std
         out << text;
         return kExitOk;
     }
-    std::string reason;
-    if (!WriteWholeFile(*options.output, text, &reason)) {
-        err << *options.output << ": " << Format(Text(sid::FileCannotWrite, lang), {reason})
-            << '\n';
+    if (const Status written = WriteWholeFile(*options.output, text); !written) {
+        Report(err, written.error(), lang);
         return kExitFailed;
     }
     err << Format(Text(sid::CliWritten, lang), {*options.output}) << '\n';
@@ -186,13 +176,13 @@ int Emit(const std::string &text, const Options &options, std::ostream &out, std
 
 int Generate(const Options &options, std::ostream &out, std::ostream &err, Lang lang)
 {
-    const std::optional<PosConfig> config = LoadConfig(options.input, err, lang);
+    const std::optional<PosConfig> config = Load(options.input, ReadConfigJson, err, lang);
     if (!config)
         return kExitFailed;
-    const std::vector<Problem> problems = CheckConfiguration(*config, {}, lang);
+    const std::vector<Diagnostic> problems = CheckConfiguration(*config, {});
     if (!problems.empty()) {
-        for (const Problem &problem : problems)
-            err << problem.text << '\n';
+        for (const Diagnostic &problem : problems)
+            Report(err, problem, lang);
         return kExitFailed;
     }
     return Emit(JoinPou(GeneratePouLines(*config, lang)), options, out, err, lang);
@@ -200,12 +190,12 @@ int Generate(const Options &options, std::ostream &out, std::ostream &err, Lang 
 
 int Check(const Options &options, std::ostream &out, std::ostream &err, Lang lang)
 {
-    const std::optional<PosConfig> config = LoadConfig(options.input, err, lang);
+    const std::optional<PosConfig> config = Load(options.input, ReadConfigJson, err, lang);
     if (!config)
         return kExitFailed;
-    const std::vector<Problem> problems = CheckConfiguration(*config, {}, lang);
-    for (const Problem &problem : problems)
-        out << problem.text << '\n';
+    const std::vector<Diagnostic> problems = CheckConfiguration(*config, {});
+    for (const Diagnostic &problem : problems)
+        Report(out, problem, lang);
     if (problems.empty()) {
         out << Format(Text(sid::CliCheckPassed, lang), {options.input}) << '\n';
         return kExitOk;
@@ -249,12 +239,10 @@ PosConfig ImportedConfiguration(const PosConfig &record, bool &cut)
 
 int ImportDxf(const Options &options, std::ostream &out, std::ostream &err, Lang lang)
 {
-    CDxfReader reader;
-    DxfError error;
-    const std::unique_ptr<PosConfig> record = reader.ReadDxfFile(options.input, &error);
+    const Result<PosConfig> record = CDxfReader().ReadDxfFile(options.input);
     if (!record) {
         err << Format(Text(sid::DxfReadFailed, lang), {options.input}) << '\n'
-            << error.message(lang) << '\n';
+            << Describe(record.error(), lang) << '\n';
         return kExitFailed;
     }
     if (options.raw)
@@ -268,17 +256,13 @@ int ImportDxf(const Options &options, std::ostream &out, std::ostream &err, Lang
 
 int Decode(const Options &options, std::ostream &out, std::ostream &err, Lang lang)
 {
-    std::string text;
-    if (!ReadInput(options.input, text, err, lang))
-        return kExitFailed;
     const std::string name
         = options.name ? *options.name : std::filesystem::path(options.input).stem().string();
-    PouReadError error;
-    const std::optional<PosConfig> config = ParsePou(text, name, NewPageDefaults(), &error);
-    if (!config) {
-        err << options.input << ": " << error.message(lang) << '\n';
+    const auto read
+        = [&name](std::string_view text) { return ParsePou(text, name, NewPageDefaults()); };
+    const std::optional<PosConfig> config = Load(options.input, read, err, lang);
+    if (!config)
         return kExitFailed;
-    }
     return Emit(WriteConfigJson(*config), options, out, err, lang);
 }
 
@@ -297,14 +281,13 @@ std::optional<LoadedProject> LoadProject(const std::string &path, std::ostream &
 {
     LoadedProject loaded;
     loaded.path = path;
-    if (!ReadInput(path, loaded.bytes, err, lang))
+    const auto read = [&loaded](std::string_view text) {
+        loaded.bytes = text;
+        return ReadProjectJson(text);
+    };
+    std::optional<Project> project = Load(path, read, err, lang);
+    if (!project)
         return std::nullopt;
-    std::string error;
-    std::optional<Project> project = ReadProjectJson(loaded.bytes, &error, lang);
-    if (!project) {
-        err << path << ": " << error << '\n';
-        return std::nullopt;
-    }
     loaded.project = std::move(*project);
     return loaded;
 }
@@ -328,17 +311,21 @@ bool Store(LoadedProject &loaded, const std::string &name, const std::string &te
 {
     Project &project = loaded.project;
     const std::string &path = loaded.path;
+    Diagnostic refusal;
+    refusal.file = path;
     if (!IsProjectName(name)) {
-        err << path << ": "
-            << Format(Text(sid::JsonExpected, lang),
-                      {"\"" + name + "\"", std::string(Text(kNameExpected, lang))})
-            << '\n';
+        refusal.id = sid::Expected;
+        refusal.args = {TextId{sid::ProjectName}};
+        refusal.path = "\"" + name + "\"";
+        Report(err, refusal, lang);
         return false;
     }
     ProjectSubprogram *slot = replacing ? project.find(*replacing) : nullptr;
     for (const ProjectSubprogram &other : project.subprograms) {
         if (&other != slot && NameExistsInProject(name, {other.name})) {
-            err << Format(Text(kNameTaken, lang), {path, name}) << '\n';
+            refusal.id = sid::NameTaken;
+            refusal.args = {name};
+            Report(err, refusal, lang);
             return false;
         }
     }
@@ -349,17 +336,15 @@ bool Store(LoadedProject &loaded, const std::string &name, const std::string &te
 
     // The wizard may have been open for long; whatever changed the file
     // meanwhile is not overwritten.
-    std::string now;
-    std::string reason;
-    if (!ReadWholeFile(path, &now, &reason) || now != loaded.bytes) {
-        err << Format(Text(kChanged, lang), {path}) << '\n';
+    if (const Result<std::string> now = ReadWholeFile(path); !now || *now != loaded.bytes) {
+        err << Format(Text(sid::ProjectChanged, lang), {path}) << '\n';
         return false;
     }
-    if (!WriteWholeFile(path, WriteProjectJson(project), &reason)) {
-        err << path << ": " << Format(Text(sid::FileCannotWrite, lang), {reason}) << '\n';
+    if (const Status written = WriteWholeFile(path, WriteProjectJson(project)); !written) {
+        Report(err, written.error(), lang);
         return false;
     }
-    err << Format(Text(kStored, lang), {path, name}) << '\n';
+    err << Format(Text(sid::Stored, lang), {path, name}) << '\n';
     return true;
 }
 
@@ -370,22 +355,22 @@ bool Store(LoadedProject &loaded, const std::string &name, const std::string &te
 std::optional<GuideLibrary> PrepareWizard(const Options &options, std::ostream &err, Lang lang)
 {
     if (!HasDisplay()) {
-        err << "pos-host: " << Text(kNoDisplay, lang) << '\n';
+        err << "pos-host: " << Text(sid::NoDisplay, lang) << '\n';
         return std::nullopt;
     }
     if (options.lang)
         SetWizardLocale(*options.lang);
-    std::string error;
-    std::optional<GuideLibrary> guide
-        = LoadGuide(options.plugin ? *options.plugin : DefaultGuidePath(), &error, lang);
-    if (!guide)
-        err << "pos-host: " << error << '\n';
-    return guide;
+    Result<GuideLibrary> guide = LoadGuide(options.plugin ? *options.plugin : DefaultGuidePath());
+    if (!guide) {
+        err << "pos-host: " << MessageText(guide.error(), lang) << '\n';
+        return std::nullopt;
+    }
+    return *guide;
 }
 
 int Cancelled(std::ostream &err, Lang lang)
 {
-    err << "pos-host: " << Text(kCancelled, lang) << '\n';
+    err << "pos-host: " << Text(sid::Cancelled, lang) << '\n';
     return kExitCancelled;
 }
 
@@ -396,14 +381,14 @@ int Completed(const PosHostResult &result, LoadedProject *loaded, const std::str
               std::ostream &out, std::ostream &err, Lang lang)
 {
     if (result.pouMap.size() != 1 || !result.pouMap.begin()->second) {
-        err << "pos-host: " << Text(kNotOneSubprogram, lang) << '\n';
+        err << "pos-host: " << Text(sid::NotOneSubprogram, lang) << '\n';
         return kExitFailed;
     }
     const auto &[name, lines] = *result.pouMap.begin();
     const std::string text = JoinPou(*lines);
     int status = kExitOk;
     if (loaded && !Store(*loaded, name, text, replacing, err, lang)) {
-        err << Format(Text(kNotWritten, lang), {loaded->path}) << '\n';
+        err << Format(Text(sid::NotWritten, lang), {loaded->path}) << '\n';
         status = kExitFailed;
     }
     out << text;
@@ -437,7 +422,7 @@ int Modify(const Options &options, std::ostream &out, std::ostream &err, Lang la
     const Project &project = loaded->project;
     const ProjectSubprogram *subprogram = project.find(wanted);
     if (!subprogram) {
-        err << Format(Text(kNoSuchSubprogram, lang), {loaded->path, wanted}) << '\n';
+        err << Format(Text(sid::NoSuchSubprogram, lang), {loaded->path, wanted}) << '\n';
         return kExitFailed;
     }
     const std::string name = subprogram->name; // as the project spells it
@@ -448,11 +433,11 @@ int Modify(const Options &options, std::ostream &out, std::ostream &err, Lang la
     base.maxD = project.maxD;
     base.minM = project.minM;
     base.maxM = project.maxM;
-    PouReadError error;
-    std::optional<PosConfig> record = ParsePou(subprogram->text, name, base, &error);
+    Result<PosConfig> record = ParsePou(subprogram->text, name, base);
     if (!record) {
         err << loaded->path << ": "
-            << Format(Text(kCannotModify, lang), {name, error.message(lang)}) << '\n';
+            << Format(Text(sid::CannotModify, lang), {name, Describe(record.error(), lang)})
+            << '\n';
         return kExitFailed;
     }
 

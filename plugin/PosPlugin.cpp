@@ -10,13 +10,31 @@ struct CallScope
 {
     explicit CallScope(pos::PosHostContext *context)
     {
-        pos::ui::Guide().m_pContext = context;
+        pos::ui::Guide().m_context = context;
         pos::ui::BeginCall();
     }
     ~CallScope() { pos::ui::EndCall(); }
     CallScope(const CallScope &) = delete;
     CallScope &operator=(const CallScope &) = delete;
 };
+
+// Runs the wizard and generates on completion: 1 when the user completed it
+// (whatever the generator made of the pointers it was given), 0 otherwise.
+// Nothing thrown inside (memory running out, say) crosses into the host:
+// the call then reports 0, as a cancelled one does.
+std::int32_t Run(pos::PosHostContext *context, pos::PosConfig *config, bool modify,
+                 pos::PosHostResult *result) noexcept
+{
+    try {
+        CallScope scope(context);
+        if (!pos::ui::RunWizard(config, modify, context))
+            return 0;
+        pos::GeneratePou(result, config);
+        return 1;
+    } catch (...) {
+        return 0;
+    }
+}
 
 } // namespace
 
@@ -27,20 +45,14 @@ std::int32_t GetGuideID()
 
 std::int32_t Instruction(pos::PosHostContext *context, void *, pos::PosHostResult *result)
 {
-    CallScope scope(context);
     pos::PosConfig config; // a new record; gone when the call returns
-    if (!pos::ui::RunWizard(&config, false, context))
-        return 0;
-    pos::GeneratePou(result, &config);
-    return 1;
+    return Run(context, &config, false, result);
 }
 
 std::int32_t ModifyPOS(pos::PosHostContext *context, pos::PosConfig *config,
                        pos::PosHostResult *result)
 {
-    CallScope scope(context);
-    if (!config || !pos::ui::RunWizard(config, true, context))
+    if (!config)
         return 0;
-    pos::GeneratePou(result, config);
-    return 1;
+    return Run(context, config, true, result);
 }

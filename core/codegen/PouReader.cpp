@@ -6,20 +6,10 @@
 #include <array>
 #include <charconv>
 #include <limits>
+#include <optional>
 #include <vector>
 
 namespace pos {
-
-std::string PouReadError::message(Lang lang) const
-{
-    switch (reasonId) {
-    case sid::PouExpected:
-    case sid::PouMixed:
-        return Format(Text(reasonId, lang), {line, detail});
-    default:
-        return Format(Text(reasonId, lang), {line});
-    }
-}
 
 namespace {
 
@@ -88,7 +78,7 @@ public:
             return fail(sid::PouEnd, {});
         const std::string full = std::string(format) + std::string(comment);
         if (!MatchFormat(m_lines[m_pos], full, m_values))
-            return fail(sid::PouExpected, what);
+            return fail(sid::Expected, what);
         ++m_pos;
         return true;
     }
@@ -96,11 +86,13 @@ public:
     bool fail(int reason, std::string detail) { return failAt(m_pos, reason, std::move(detail)); }
 
     // Fails on the line with the given 0-based index.
-    bool failAt(std::size_t index, int reason, std::string detail)
+    bool failAt(std::size_t index, int reason, std::string what)
     {
-        m_error.reasonId = reason;
+        m_error = Diagnostic{};
+        m_error.id = reason;
+        if (!what.empty())
+            m_error.args.emplace_back(std::move(what));
         m_error.line = static_cast<long long>(index + 1);
-        m_error.detail = std::move(detail);
         return false;
     }
 
@@ -114,14 +106,14 @@ public:
     std::size_t position() const { return m_pos; }
     const std::vector<std::int64_t> &values() const { return m_values; }
     Lang lang() const { return m_lang; }
-    const PouReadError &error() const { return m_error; }
+    const Diagnostic &error() const { return m_error; }
 
 private:
     std::vector<std::string_view> m_lines;
     Lang m_lang;
     std::size_t m_pos;
     std::vector<std::int64_t> m_values;
-    PouReadError m_error;
+    Diagnostic m_error;
 };
 
 // Hosts may drop the blanks that end two of the English header lines.
@@ -169,8 +161,8 @@ bool ReadSegment(Reader &r, Shared &shared, std::int64_t &block, std::int64_t st
         }
     }
     if (type == 0)
-        return r.fail(sid::PouExpected, Quoted(Format(comment, {std::int64_t{step + 1}})
-                                               + std::string(Text(sid::StraightLine, lang))));
+        return r.fail(sid::Expected, Quoted(Format(comment, {std::int64_t{step + 1}})
+                                            + std::string(Text(sid::StraightLine, lang))));
     segment = PosSegment{};
     segment.type = type;
 
@@ -198,11 +190,11 @@ bool ReadSegment(Reader &r, Shared &shared, std::int64_t &block, std::int64_t st
         const std::int64_t d = r.values()[1];
         if (block == 0 && j == 0) {
             if (d < 2 || d > std::int64_t{std::numeric_limits<std::uint32_t>::max()} + 2)
-                return r.failPrevious(sid::PouExpected, what);
+                return r.failPrevious(sid::Expected, what);
             block = d;
         }
         if (d != block + j || value < 0 || value > 0xFFFF)
-            return r.failPrevious(sid::PouExpected, what);
+            return r.failPrevious(sid::Expected, what);
         v[j] = static_cast<std::uint32_t>(value);
     }
     const auto join = [&v](std::uint32_t j) { return (v[j] << 16) | v[j + 1]; };
@@ -216,7 +208,7 @@ bool ReadSegment(Reader &r, Shared &shared, std::int64_t &block, std::int64_t st
         segment.centreX = static_cast<std::int32_t>(join(12));
         segment.centreY = static_cast<std::int32_t>(join(14));
     } else if (v[0] != 0) {
-        return r.failAt(firstMov, sid::PouExpected, Quoted(Format(mov, {std::int64_t{0}, block})));
+        return r.failAt(firstMov, sid::Expected, Quoted(Format(mov, {std::int64_t{0}, block})));
     }
 
     if (!shared.known) {
@@ -245,10 +237,10 @@ bool ReadSegment(Reader &r, Shared &shared, std::int64_t &block, std::int64_t st
         return false;
     const auto &ops = r.values();
     if (ops[0] != block)
-        return r.failPrevious(sid::PouExpected, Quoted(instruction));
+        return r.failPrevious(sid::Expected, Quoted(instruction));
     for (std::size_t i = 0; i < 4; ++i)
         if (ops[i + 1] < 0 || ops[i + 1] > std::int64_t{std::numeric_limits<std::uint32_t>::max()})
-            return r.failPrevious(sid::PouExpected, Quoted(instruction));
+            return r.failPrevious(sid::Expected, Quoted(instruction));
     const std::array<std::int64_t, 4> ports{ops[1], ops[2], ops[3], ops[4]};
     if (!shared.known) {
         shared.ports = ports;
@@ -270,8 +262,8 @@ bool ReadSegment(Reader &r, Shared &shared, std::int64_t &block, std::int64_t st
 
 } // namespace
 
-std::optional<PosConfig> ParsePou(std::string_view text, const std::string &subprogramName,
-                                  const PosConfig &base, PouReadError *error)
+Result<PosConfig> ParsePou(std::string_view text, const std::string &subprogramName,
+                           const PosConfig &base)
 {
     std::vector<std::string_view> lines = SplitLines(text);
 
@@ -291,12 +283,10 @@ std::optional<PosConfig> ParsePou(std::string_view text, const std::string &subp
         }
     }
     if (!lang) {
-        if (error) {
-            *error = PouReadError{};
-            error->reasonId = sid::PouNotHeader;
-            error->line = 1;
-        }
-        return std::nullopt;
+        Diagnostic d;
+        d.id = sid::PouNotHeader;
+        d.line = 1;
+        return d;
     }
 
     PosConfig config = base;
@@ -309,11 +299,8 @@ std::optional<PosConfig> ParsePou(std::string_view text, const std::string &subp
     std::int64_t step = 0;
     while (!reader.atEnd()) {
         PosSegment segment;
-        if (!ReadSegment(reader, shared, block, step, segment)) {
-            if (error)
-                *error = reader.error();
-            return std::nullopt;
-        }
+        if (!ReadSegment(reader, shared, block, step, segment))
+            return reader.error();
         ++step;
         config.segments.emplace(static_cast<std::uint32_t>(step), segment);
     }

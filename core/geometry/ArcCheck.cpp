@@ -1,22 +1,12 @@
 #include "geometry/ArcCheck.h"
 
+#include "geometry/Rounding.h"
+
 #include <cmath>
-#include <limits>
 
 namespace pos {
 
 namespace {
-
-// floor(v + 0.5) as a 32-bit integer; false when it does not fit.
-bool RoundToInt32(double v, std::int32_t &out)
-{
-    const double r = std::floor(v + 0.5);
-    if (!(r >= static_cast<double>(std::numeric_limits<std::int32_t>::min())
-          && r <= static_cast<double>(std::numeric_limits<std::int32_t>::max())))
-        return false;
-    out = static_cast<std::int32_t>(r);
-    return true;
-}
 
 double Diff(std::int32_t a, std::int32_t b)
 {
@@ -70,13 +60,9 @@ int CheckArcEnd(std::int32_t beginX, std::int32_t beginY, std::int32_t xs[2], st
     return kArcCandidates;
 }
 
-bool PassThroughArcExists(std::int32_t beginX, std::int32_t beginY, std::int32_t passX,
-                          std::int32_t passY, std::int32_t endX, std::int32_t endY)
+bool PassThroughArcExists(std::int64_t beginX, std::int64_t beginY, std::int64_t passX,
+                          std::int64_t passY, std::int64_t endX, std::int64_t endY)
 {
-    const bool distinct = !(beginX == passX && beginY == passY) && !(passX == endX && passY == endY)
-                          && !(beginX == endX && beginY == endY);
-    if (!distinct)
-        return false;
     // Cross product of (pass - begin) and (end - begin), exact in 128 bits.
     __extension__ using Wide = __int128;
     const Wide ax = Wide{passX} - beginX;
@@ -103,14 +89,19 @@ ArcCheck CheckSegmentArc(std::int32_t beginX, std::int32_t beginY, const PosSegm
     return check;
 }
 
-std::string ArcChoiceMessage(const ArcCheck &check, std::int32_t beginX, std::int32_t beginY,
-                             const PosSegment &segment, Lang lang)
+Diagnostic ArcDiagnostic(const ArcCheck &check, std::int32_t beginX, std::int32_t beginY,
+                         const PosSegment &segment)
 {
-    return Format(Text(sid::ArcEndChoice, lang),
-                  {std::int64_t{segment.centreX}, std::int64_t{segment.centreY},
-                   std::int64_t{beginX}, std::int64_t{beginY}, std::int64_t{segment.endX},
-                   std::int64_t{segment.endY}, std::int64_t{check.xs[0]}, std::int64_t{check.ys[0]},
-                   std::int64_t{check.xs[1]}, std::int64_t{check.ys[1]}});
+    Diagnostic d;
+    if (check.result != kArcCandidates) {
+        d.id = sid::NoArc;
+        return d;
+    }
+    d.id = sid::ArcEndChoice;
+    for (const std::int32_t v : {segment.centreX, segment.centreY, beginX, beginY, segment.endX,
+                                 segment.endY, check.xs[0], check.ys[0], check.xs[1], check.ys[1]})
+        d.args.emplace_back(std::int64_t{v});
+    return d;
 }
 
 } // namespace pos

@@ -5,11 +5,10 @@
 // a point the arc passes through (centre mode 1).
 
 #include "guide/PosConfig.h"
-#include "res/StringTable.h"
+#include "res/Diagnostic.h"
 
 #include <array>
 #include <cstdint>
-#include <string>
 
 namespace pos {
 
@@ -30,10 +29,11 @@ enum ArcResult : int {
 int CheckArcEnd(std::int32_t beginX, std::int32_t beginY, std::int32_t xs[2], std::int32_t ys[2],
                 std::int32_t centreX, std::int32_t centreY);
 
-// Pass-through check: an arc through three points exists when the points are
-// distinct and not on one straight line.
-bool PassThroughArcExists(std::int32_t beginX, std::int32_t beginY, std::int32_t passX,
-                          std::int32_t passY, std::int32_t endX, std::int32_t endY);
+// Pass-through check: an arc through three points exists when they do not
+// lie on one straight line (two equal points always do). Exact for every
+// coordinate below 2^62 in magnitude.
+bool PassThroughArcExists(std::int64_t beginX, std::int64_t beginY, std::int64_t passX,
+                          std::int64_t passY, std::int64_t endX, std::int64_t endY);
 
 // The check of an arc segment that begins at (beginX, beginY), by its centre
 // mode: centre mode 1 uses the pass-through check (result 1 or 3), any other
@@ -46,8 +46,10 @@ struct ArcCheck
 };
 ArcCheck CheckSegmentArc(std::int32_t beginX, std::int32_t beginY, const PosSegment &segment);
 
-// Message 10025 for a result 2: centre, begin, entered end, both candidates.
-std::string ArcChoiceMessage(const ArcCheck &check, std::int32_t beginX, std::int32_t beginY,
-                             const PosSegment &segment, Lang lang);
+// The problem of a check that failed: 10027 for result 3; for result 2,
+// 10025 with the centre, the begin point, the entered end point and both
+// candidates. The segment number is the caller's to add.
+Diagnostic ArcDiagnostic(const ArcCheck &check, std::int32_t beginX, std::int32_t beginY,
+                         const PosSegment &segment);
 
 } // namespace pos

@@ -1,7 +1,9 @@
 #include "geometry/DxfReader.h"
 
-#include <algorithm>
-#include <array>
+#include "geometry/DxfNumber.h"
+#include "geometry/Ocs.h"
+#include "geometry/Rounding.h"
+
 #include <bit>
 #include <cerrno>
 #include <charconv>
@@ -20,26 +22,21 @@
 // memory, keeps views into that text instead of copies, and converts only the
 // values of the groups it uses. Entities begin and end at group code 0, so an
 // entity's missing groups keep their DXF defaults and never take values of the
-// entity after it.
+// entity after it. The first failure stops the walk: it is recorded and the
+// rest of the text is skipped.
 
 namespace pos {
 
 namespace {
+
+using dxf::IsDigit;
+using dxf::Ocs;
 
 constexpr std::string_view kBinarySentinel = "AutoCAD Binary DXF";
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 constexpr double kDegToRad = std::numbers::pi / 180.0;
 constexpr std::size_t kMaxQuoted = 40;                   // bytes of a bad line quoted in a message
 constexpr std::size_t kMaxGrowth = std::size_t{1} << 30; // buffer limit for a file of unknown size
-
-// How a failed read reports itself inside the reader; ReadDxfText turns it
-// into a DxfError and a null result.
-struct ReadFailure
-{
-    int reasonId;
-    long long line;
-    std::string detail;
-};
 
 bool IsBlank(char c)
 {
@@ -80,191 +77,16 @@ std::string Quote(std::string_view text)
     return out;
 }
 
-bool IsDigitOrPoint(char c)
-{
-    return c == '.' || (c >= '0' && c <= '9');
-}
-
-bool IsDigit(char c)
-{
-    return static_cast<unsigned>(c - '0') < 10u;
-}
-
-// The value of eight digits, 0 to 9 each, the first in the lowest byte.
-std::uint64_t EightDigits(std::uint64_t x)
-{
-    x = (x * 10) + (x >> 8); // pairs
-    x = (((x & 0x000000FF000000FFu) * 0x000F424000000064u)
-         + (((x >> 16) & 0x000000FF000000FFu) * 0x0000271000000001u))
-        >> 32;
-    return x;
-}
-
-// Appends the run of decimal digits at p to mantissa (which wraps when the run
-// is too long; the caller counts the digits) and returns the end of the run.
-// Where the machine is little-endian and eight bytes are left, they are
-// taken at once: the run's length within them is found without a branch
-// per digit, which keeps numbers of varying length from stalling the
-// processor on mispredicted loop ends.
-const char *TakeDigits(const char *p, const char *last, std::uint64_t &mantissa)
-{
-    if constexpr (std::endian::native == std::endian::little) {
-        while (last - p >= 8) {
-            std::uint64_t chunk = 0;
-            std::memcpy(&chunk, p, 8);
-            const std::uint64_t x = chunk ^ 0x3030303030303030u; // digits become 0 to 9
-            // A byte's high bit marks a non-digit; carries only reach bytes
-            // after the first non-digit.
-            const std::uint64_t other = ((x + 0x7676767676767676u) | x) & 0x8080808080808080u;
-            const int n = other ? std::countr_zero(other) >> 3 : 8;
-            if (n == 0)
-                return p;
-            // Move the n digits to the top; the zero bytes below them are
-            // leading zeros.
-            static constexpr std::uint64_t kScale[]
-                = {1u, 10u, 100u, 1000u, 10000u, 100000u, 1000000u, 10000000u, 100000000u};
-            mantissa = mantissa * kScale[n] + EightDigits(x << (8 * (8 - n)));
-            p += n;
-            if (n < 8)
-                return p;
-        }
-    }
-    for (; p != last && IsDigit(*p); ++p)
-        mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p - '0');
-    return p;
-}
-
-// The common case of a decimal number, at most 19 significant digits whose
-// value is below 2^53 and a power of ten within 10^+-22: both are exact
-// doubles, so one multiplication or division gives the correctly rounded
-// value, the same that from_chars gives. Returns the end of the number, or
-// null when the text at p does not start with such a number.
-const char *ScanSimpleReal(const char *p, const char *last, double &value)
-{
-    static constexpr double kPow10[]
-        = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-           1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    const bool negative = p != last && *p == '-';
-    p += negative ? 1 : 0;
-    const char *start = p;
-    while (p != last && *p == '0')
-        ++p;
-    std::uint64_t mantissa = 0; // may wrap; then too many digits reject it below
-    const char *digits = p;
-    p = TakeDigits(p, last, mantissa);
-    std::ptrdiff_t significant = p - digits;
-    std::ptrdiff_t fraction = 0;
-    bool anyDigit = p != start;
-    if (p != last && *p == '.') {
-        ++p;
-        const char *fractionStart = p;
-        if (mantissa == 0)
-            while (p != last && *p == '0')
-                ++p;
-        digits = p;
-        p = TakeDigits(p, last, mantissa);
-        significant += p - digits;
-        fraction = p - fractionStart;
-        anyDigit = anyDigit || p != fractionStart;
-    }
-    if (!anyDigit || significant > 19 || fraction > 22)
-        return nullptr;
-    int exponent = -static_cast<int>(fraction);
-    if (p != last && (*p == 'e' || *p == 'E')) {
-        ++p;
-        const bool negativeExponent = p != last && *p == '-';
-        if (p != last && (*p == '-' || *p == '+'))
-            ++p;
-        const char *first = p;
-        int e = 0;
-        for (; p != last && IsDigit(*p) && e < 10000; ++p)
-            e = e * 10 + (*p - '0');
-        if (p == first)
-            return nullptr;
-        exponent += negativeExponent ? -e : e;
-    }
-    if (mantissa > (std::uint64_t{1} << 53) || exponent < -22 || exponent > 22)
-        return nullptr;
-    const auto m = static_cast<double>(mantissa);
-    value = exponent < 0 ? m / kPow10[-exponent] : m * kPow10[exponent];
-    if (negative)
-        value = -value;
-    return p;
-}
-
-// Whether a number that from_chars finds out of range is too large rather
-// than too close to zero: its first significant digit stands at decimal
-// position order (1 for the units), so it is about 10^(order + exponent).
-bool TooLarge(const char *p, const char *last)
-{
-    if (p != last && *p == '-')
-        ++p;
-    long long order = 0;
-    bool significant = false;
-    for (; p != last && IsDigit(*p); ++p) {
-        significant = significant || *p != '0';
-        order += significant ? 1 : 0;
-    }
-    if (p != last && *p == '.')
-        ++p;
-    for (; p != last && IsDigit(*p); ++p) {
-        if (!significant && *p == '0')
-            --order;
-        significant = significant || *p != '0';
-    }
-    long long exponent = 0;
-    if (p != last && (*p == 'e' || *p == 'E')) {
-        ++p;
-        const bool negative = p != last && *p == '-';
-        if (p != last && (*p == '-' || *p == '+'))
-            ++p;
-        for (; p != last && IsDigit(*p); ++p)
-            exponent = std::min(exponent * 10 + (*p - '0'), 1000000000LL);
-        if (negative)
-            exponent = -exponent;
-    }
-    return order + exponent > 0;
-}
-
-// A real number as DXF writes it: the whole trimmed text must be a decimal
-// number with an optional sign. Texts such as "nan", "inf", "1,5" or "" are
-// not numbers; a number beyond the range of double is out of range.
-void ParseReal(std::string_view text, long long line, double &value)
-{
-    const char *first = text.data();
-    const char *last = first + text.size();
-    if (last - first > 1 && *first == '+' && IsDigitOrPoint(first[1]))
-        ++first;
-    if (ScanSimpleReal(first, last, value) == last)
-        return;
-    // from_chars also takes "inf" and "nan", which no DXF writer means.
-    const char *body = (first != last && *first == '-') ? first + 1 : first;
-    if (body != last && IsDigitOrPoint(*body)) {
-        const auto [ptr, ec] = std::from_chars(first, last, value);
-        if (ptr == last && ec == std::errc())
-            return;
-        if (ptr == last && ec == std::errc::result_out_of_range) {
-            // Underflow is harmless (the value is about 0); overflow is not.
-            if (TooLarge(first, last))
-                throw ReadFailure{sid::DxfOutOfRange, line, Quote(text)};
-            value = 0.0;
-            return;
-        }
-    }
-    throw ReadFailure{sid::DxfNotNumber, line, Quote(text)};
-}
-
-long long ParseInteger(std::string_view text, long long line)
+// An integer as DXF writes it, with an optional sign; false when the text is
+// not one.
+bool ParseInteger(std::string_view text, long long &value)
 {
     const char *first = text.data();
     const char *last = first + text.size();
     if (first != last && *first == '+')
         ++first;
-    long long value = 0;
     const auto [ptr, ec] = std::from_chars(first, last, value);
-    if (first == last || ptr != last || ec != std::errc())
-        throw ReadFailure{sid::DxfNotNumber, line, Quote(text)};
-    return value;
+    return first != last && ptr == last && ec == std::errc();
 }
 
 // The first line feed in [p, end), or null. Most DXF lines are short: the
@@ -294,91 +116,12 @@ struct Coord
     long long line = 0;
 };
 
-// floor(v + 0.5) when it fits a signed 32-bit integer.
-bool RoundToInt32(double v, std::int32_t &out)
-{
-    const double r = std::floor(v + 0.5);
-    if (!(r >= -2147483648.0 && r <= 2147483647.0)) // also false for NaN
-        return false;
-    out = static_cast<std::int32_t>(r);
-    return true;
-}
-
 std::string NumberText(double v)
 {
     char buffer[64];
     const auto [ptr, ec] = std::to_chars(buffer, buffer + sizeof buffer, v);
     return ec == std::errc() ? std::string(buffer, ptr) : std::string("?");
 }
-
-// The object coordinate system of an entity with extrusion direction N, by
-// the arbitrary-axis rule: Ax = Wy x N when N is within 1/64 of the world Z
-// axis in X and Y, else Wz x N; Ay = N x Ax; both scaled to unit length. A
-// point (x, y, z) of the entity's plane lies at x Ax + y Ay + z N in world
-// coordinates; only its X and Y are used (the drawing seen from +Z).
-class Ocs
-{
-public:
-    void set(double nx, double ny, double nz)
-    {
-        const double scale = std::max({std::fabs(nx), std::fabs(ny), std::fabs(nz)});
-        if (!(scale > 0.0)) {
-            *this = Ocs(); // a zero direction is taken as the default +Z
-            return;
-        }
-        nx /= scale;
-        ny /= scale;
-        nz /= scale;
-        const double length = std::sqrt(nx * nx + ny * ny + nz * nz);
-        nx /= length;
-        ny /= length;
-        nz /= length;
-        if (nx == 0.0 && ny == 0.0 && nz > 0.0) {
-            *this = Ocs();
-            return;
-        }
-        m_identity = false;
-        m_n = {nx, ny, nz};
-        if (std::fabs(nx) < 1.0 / 64.0 && std::fabs(ny) < 1.0 / 64.0)
-            m_ax = {nz, 0.0, -nx}; // Wy x N
-        else
-            m_ax = {-ny, nx, 0.0}; // Wz x N
-        Normalise(m_ax);
-        m_ay = {ny * m_ax[2] - nz * m_ax[1], nz * m_ax[0] - nx * m_ax[2],
-                nx * m_ax[1] - ny * m_ax[0]}; // N x Ax
-        Normalise(m_ay);
-    }
-
-    bool identity() const { return m_identity; }
-    // Seen from +Z a plane whose normal points away from the viewer turns
-    // its arcs the other way round.
-    bool mirrored() const { return !m_identity && m_n[2] < 0.0; }
-
-    void toWorld(double x, double y, double z, double &wx, double &wy) const
-    {
-        if (m_identity) {
-            wx = x;
-            wy = y;
-            return;
-        }
-        wx = x * m_ax[0] + y * m_ay[0] + z * m_n[0];
-        wy = x * m_ax[1] + y * m_ay[1] + z * m_n[1];
-    }
-
-private:
-    using Vec = std::array<double, 3>;
-    static void Normalise(Vec &v)
-    {
-        const double length = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
-        for (double &c : v)
-            c /= length;
-    }
-
-    bool m_identity = true;
-    Vec m_n{0.0, 0.0, 1.0};
-    Vec m_ax{1.0, 0.0, 0.0};
-    Vec m_ay{0.0, 1.0, 0.0};
-};
 
 // Sine and cosine of an angle in degrees. The angle is reduced exactly to a
 // quarter turn plus a rest in [-45, 45] degrees, so that whole quarter turns
@@ -439,21 +182,27 @@ public:
         , m_end(text.data() + text.size())
     {}
 
-    std::unique_ptr<PosConfig> run()
+    Result<PosConfig> run()
     {
-        auto config = std::make_unique<PosConfig>();
-        m_segments = &config->segments;
+        PosConfig config;
+        m_segments = &config.segments;
         int code = 0;
         while (readCode(code)) {
             const long long codeLine = m_line;
-            if (m_p == m_end)
-                throw ReadFailure{sid::DxfValueMissing, codeLine, {}};
+            if (m_p == m_end) {
+                fail(sid::DxfValueMissing, codeLine);
+                break;
+            }
             if (!group(code))
                 break;
             if (m_line == codeLine)
                 skipValue(); // a value nobody needs
         }
+        if (m_failed)
+            return std::move(m_error);
         finishEntity();
+        if (m_failed)
+            return std::move(m_error);
         return config;
     }
 
@@ -502,9 +251,21 @@ private:
             }
         }
         const std::string_view line = takeLine();
-        if (Trim(line).empty() && restIsBlank())
-            return false;
-        throw ReadFailure{sid::DxfCodeExpected, m_line, Quote(Trim(line))};
+        if (!(Trim(line).empty() && restIsBlank()))
+            fail(sid::DxfCodeExpected, m_line, Quote(Trim(line)));
+        return false;
+    }
+
+    // Records the first failure and skips the rest of the text.
+    void fail(int id, long long line, std::string detail = {})
+    {
+        if (m_failed)
+            return;
+        m_failed = true;
+        m_error.id = id;
+        m_error.line = line;
+        m_error.detail = std::move(detail);
+        m_p = m_end;
     }
 
     std::string_view takeLine()
@@ -539,7 +300,7 @@ private:
         while (p != m_end && (*p == ' ' || *p == '\t'))
             ++p;
         double value = 0.0;
-        if (const char *end = ScanSimpleReal(p, m_end, value)) {
+        if (const char *end = dxf::ScanSimpleReal(p, m_end, value)) {
             const char *q = end;
             while (q != m_end && IsBlank(*q))
                 ++q;
@@ -551,8 +312,17 @@ private:
             }
         }
         text = takeText();
-        ParseReal(text, m_line, value);
-        return value;
+        switch (dxf::ParseReal(text, value)) {
+        case dxf::RealStatus::Ok:
+            return value;
+        case dxf::RealStatus::OutOfRange:
+            fail(sid::DxfOutOfRange, m_line, Quote(text));
+            return 0.0;
+        case dxf::RealStatus::NotNumber:
+            break;
+        }
+        fail(sid::DxfNotNumber, m_line, Quote(text));
+        return 0.0;
     }
 
     double takeReal()
@@ -721,7 +491,10 @@ private:
             return;
         case 70: {
             const std::string_view flags = takeText();
-            m_closed = (ParseInteger(flags, m_line) & 1) != 0;
+            long long value = 0;
+            if (!ParseInteger(flags, value))
+                fail(sid::DxfNotNumber, m_line, Quote(flags));
+            m_closed = (value & 1) != 0;
             return;
         }
         default:
@@ -750,14 +523,12 @@ private:
 
     // A coordinate in world units; the message quotes it as written when it
     // was taken as written, else as computed.
-    std::int32_t world(const Coord &c, double worldValue, bool asWritten) const
+    std::int32_t world(const Coord &c, double worldValue, bool asWritten)
     {
         std::int32_t out = 0;
-        if (!RoundToInt32(worldValue, out)) {
-            const long long line = c.line ? c.line : m_entityLine;
-            throw ReadFailure{sid::DxfOutOfRange, line,
-                              asWritten ? Quote(c.text) : NumberText(worldValue)};
-        }
+        if (!RoundToInt32(worldValue, out))
+            fail(sid::DxfOutOfRange, c.line ? c.line : m_entityLine,
+                 asWritten ? Quote(c.text) : NumberText(worldValue));
         return out;
     }
 
@@ -787,8 +558,7 @@ private:
     // resulting coordinates are rounded.
     void finishArc()
     {
-        Ocs ocs;
-        ocs.set(m_extrusion[0], m_extrusion[1], m_extrusion[2]);
+        const Ocs ocs(m_extrusion[0], m_extrusion[1], m_extrusion[2]);
         const double cx = m_centre[0].value;
         const double cy = m_centre[1].value;
         PosSegment s;
@@ -807,8 +577,10 @@ private:
         SinCosDegrees(m_endAngle, sine, cosine);
         ocs.toWorld(cx + cosine * m_radius, cy + sine * m_radius, m_elevation, wx, wy);
         const bool endFits = RoundToInt32(wx, s.endX) && RoundToInt32(wy, s.endY);
-        if (!beginFits || !endFits)
-            throw ReadFailure{sid::DxfBadArc, m_entityLine, {}};
+        if (!beginFits || !endFits) {
+            fail(sid::DxfBadArc, m_entityLine);
+            return;
+        }
         // An arc so small that its ends round to one point would run as a
         // full circle; it moves no further than a straight line of no length.
         const double sweep = std::fmod(m_endAngle - m_startAngle, 360.0);
@@ -828,8 +600,7 @@ private:
         const std::size_t n = m_vertices.size();
         if (n < 2)
             return;
-        Ocs ocs;
-        ocs.set(m_extrusion[0], m_extrusion[1], m_extrusion[2]);
+        const Ocs ocs(m_extrusion[0], m_extrusion[1], m_extrusion[2]);
         for (Vertex &v : m_vertices) {
             double wx = 0.0;
             double wy = 0.0;
@@ -859,7 +630,7 @@ private:
     // entity's plane. The centre lies on the chord's perpendicular bisector,
     // (1 / bulge - bulge) / 4 chord lengths from the chord's midpoint, to the
     // left of the chord for a positive value.
-    void bulgedEdge(PosSegment &s, const Vertex &a, const Vertex &b, const Ocs &ocs) const
+    void bulgedEdge(PosSegment &s, const Vertex &a, const Vertex &b, const Ocs &ocs)
     {
         const double ax = a.x.value;
         const double ay = a.y.value;
@@ -882,7 +653,8 @@ private:
                 s.centreY = 0;
                 return;
             }
-            throw ReadFailure{sid::DxfBadArc, a.bulgeLine ? a.bulgeLine : m_entityLine, {}};
+            fail(sid::DxfBadArc, a.bulgeLine ? a.bulgeLine : m_entityLine);
+            return;
         }
         const bool ccw = a.bulge > 0.0;
         s.type = ccw != ocs.mirrored() ? kTypeCcw : kTypeCw;
@@ -891,6 +663,8 @@ private:
     const char *m_p;
     const char *m_end;
     long long m_line = 0; // number of the last line read, from 1
+    bool m_failed = false;
+    Diagnostic m_error; // the first failure
     State m_state = State::Outside;
     SegmentMap *m_segments = nullptr;
     std::uint32_t m_nextKey = 0;
@@ -910,60 +684,33 @@ private:
     bool m_closed = false;
 };
 
-void SetError(DxfError *error, int reasonId, long long line, std::string detail)
-{
-    if (!error)
-        return;
-    error->reasonId = reasonId;
-    error->line = line;
-    error->detail = std::move(detail);
-}
-
 } // namespace
 
-std::string DxfError::message(Lang lang) const
-{
-    const std::string_view format = Text(reasonId, lang);
-    switch (reasonId) {
-    case sid::DxfBinary:
-        return std::string(format);
-    case sid::FileCannotOpen:
-        return Format(format, {detail});
-    case sid::DxfValueMissing:
-    case sid::DxfBadArc:
-        return Format(format, {std::int64_t{line}});
-    default:
-        return Format(format, {std::int64_t{line}, detail});
-    }
-}
-
-std::unique_ptr<PosConfig> CDxfReader::ReadDxfText(std::string_view text, DxfError *error)
+Result<PosConfig> CDxfReader::ReadDxfText(std::string_view text)
 {
     if (text.substr(0, kBinarySentinel.size()) == kBinarySentinel) {
-        SetError(error, sid::DxfBinary, 0, {});
-        return nullptr;
+        Diagnostic d;
+        d.id = sid::DxfBinary;
+        return d;
     }
     if (text.substr(0, kUtf8Bom.size()) == kUtf8Bom)
         text.remove_prefix(kUtf8Bom.size());
-    try {
-        Parser parser(text);
-        auto config = parser.run();
-        SetError(error, 0, 0, {});
-        return config;
-    } catch (const ReadFailure &failure) {
-        SetError(error, failure.reasonId, failure.line, failure.detail);
-        return nullptr;
-    }
+    return Parser(text).run();
 }
 
-std::unique_ptr<PosConfig> CDxfReader::ReadDxfFile(const std::string &path, DxfError *error)
+Result<PosConfig> CDxfReader::ReadDxfFile(const std::string &path)
 {
+    const auto cannotOpen = [&path](int error) {
+        Diagnostic d;
+        d.id = sid::FileCannotOpen;
+        d.detail = std::generic_category().message(error);
+        d.file = path;
+        return d;
+    };
     // The whole file is read in one go, then parsed in memory.
     std::FILE *file = std::fopen(path.c_str(), "rb");
-    if (!file) {
-        SetError(error, sid::FileCannotOpen, 0, std::generic_category().message(errno));
-        return nullptr;
-    }
+    if (!file)
+        return cannotOpen(errno);
     // The size is a hint only: the file may change while it is read, and a
     // directory or a device has none.
     std::error_code sizeError;
@@ -995,11 +742,12 @@ std::unique_ptr<PosConfig> CDxfReader::ReadDxfFile(const std::string &path, DxfE
         readError = ENOMEM;
     }
     std::fclose(file);
-    if (readError) {
-        SetError(error, sid::FileCannotOpen, 0, std::generic_category().message(readError));
-        return nullptr;
-    }
-    return ReadDxfText(std::string_view(data.get(), size), error);
+    if (readError)
+        return cannotOpen(readError);
+    Result<PosConfig> result = ReadDxfText(std::string_view(data.get(), size));
+    if (!result)
+        result.error().file = path;
+    return result;
 }
 
 } // namespace pos

@@ -12,26 +12,12 @@
 // negative one. Every other entity kind is passed over.
 
 #include "guide/PosConfig.h"
-#include "res/StringTable.h"
+#include "res/Diagnostic.h"
 
-#include <memory>
 #include <string>
 #include <string_view>
 
 namespace pos {
-
-// Why a drawing could not be read: a string id of the reader's reasons
-// (sid::DxfCodeExpected ...), the 1-based line it concerns (0 when none) and
-// the text it quotes.
-struct DxfError
-{
-    int reasonId = 0;
-    long long line = 0;
-    std::string detail;
-
-    // The reason in the given language, e.g. "line 12: "1,5" is not a number".
-    std::string message(Lang lang) const;
-};
 
 class CDxfReader
 {
@@ -40,11 +26,13 @@ public:
 
     // Reads the file at path. Returns the new record (keys 0..n-1 in drawing
     // order, begin points filled, all other record fields as a new
-    // configuration has them), or null with the reason in error.
-    std::unique_ptr<PosConfig> ReadDxfFile(const std::string &path, DxfError *error = nullptr);
+    // configuration has them), or why the drawing cannot be read: the
+    // reader's reasons (sid::DxfCodeExpected ...) with their line, or 50106,
+    // always with the file.
+    Result<PosConfig> ReadDxfFile(const std::string &path);
 
-    // Same for the contents of a file already in memory.
-    std::unique_ptr<PosConfig> ReadDxfText(std::string_view text, DxfError *error = nullptr);
+    // Same for the contents of a file already in memory (without the file).
+    Result<PosConfig> ReadDxfText(std::string_view text);
 };
 
 } // namespace pos

@@ -1,5 +1,7 @@
 #include "geometry/Trajectory.h"
 
+#include "geometry/ArcCheck.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -64,11 +66,13 @@ void MakeCentreArc(TrajectoryPrimitive &p, Vec2 centre, bool clockwise)
         p.sweep = ccw > 0.0 ? ccw : kTwoPi;
 }
 
-// Arc from begin through pass to end; false when the three points are not
-// distinct or lie on one straight line.
+// Arc from begin through pass to end; false when the three points lie on one
+// straight line.
 bool MakePassArc(TrajectoryPrimitive &p, std::int64_t bx, std::int64_t by, std::int64_t px,
                  std::int64_t py, std::int64_t ex, std::int64_t ey)
 {
+    if (!PassThroughArcExists(bx, by, px, py, ex, ey))
+        return false;
     // Within one segment the differences are those of 32-bit values (or the
     // incremental values themselves), so they and their cross product are exact.
     __extension__ using Wide = __int128;
@@ -77,9 +81,6 @@ bool MakePassArc(TrajectoryPrimitive &p, std::int64_t bx, std::int64_t by, std::
     const std::int64_t cx = ex - bx;
     const std::int64_t cy = ey - by;
     const Wide cross = Wide{ax} * cy - Wide{ay} * cx;
-    const bool distinct = (ax != 0 || ay != 0) && (cx != 0 || cy != 0) && (px != ex || py != ey);
-    if (!distinct || cross == 0)
-        return false;
 
     // Circumcentre relative to the begin point.
     const double dax = static_cast<double>(ax);

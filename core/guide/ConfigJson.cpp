@@ -106,16 +106,14 @@ void Set(Record &record, const Member<Record> &member, std::int64_t value)
 class ConfigReader final : public json::EventReader
 {
 public:
-    explicit ConfigReader(Lang lang)
-        : EventReader(lang)
-        , m_config(NewPageDefaults())
+    ConfigReader()
+        : m_config(NewPageDefaults())
     {}
 
-    // The configuration, or nothing with the reason in error.
-    std::optional<PosConfig> Read(std::string_view text, std::string &error)
+    Result<PosConfig> Read(std::string_view text)
     {
-        if (!Parse(text, error))
-            return std::nullopt;
+        if (Status status = Parse(text); !status)
+            return std::move(status.error());
         return std::move(m_config);
     }
 
@@ -237,11 +235,6 @@ private:
         return true;
     }
 
-    bool Range(std::int64_t low, std::int64_t high)
-    {
-        return Expected(m_path, Format(Text(sid::JsonIntRange, m_lang), {low, high}));
-    }
-
     // An integer, or one of the names (name i stands for first + i).
     static std::optional<std::int64_t> IntegerOrName(const Scalar &value, const char *const *names,
                                                      std::size_t count, std::int64_t first)
@@ -268,19 +261,19 @@ private:
         switch (kind) {
         case Kind::U32:
             if (!(fits = integer && v >= 0 && v <= kU32Max))
-                Range(0, kU32Max);
+                ExpectedRange(m_path, 0, kU32Max);
             break;
         case Kind::I32:
             if (!(fits = integer && v >= kI32Min && v <= kI32Max))
-                Range(kI32Min, kI32Max);
+                ExpectedRange(m_path, kI32Min, kI32Max);
             break;
         case Kind::Mode:
             if (!(fits = integer && v >= 0 && v <= 1))
-                Range(0, 1);
+                ExpectedRange(m_path, 0, 1);
             break;
         case Kind::Port:
             if (!(fits = integer && v >= 0 && v <= 7))
-                Range(0, 7);
+                ExpectedRange(m_path, 0, 7);
             break;
         case Kind::XPulsePort:
             if (!(fits = integer && (v == 0 || (v >= 4 && v <= 7))))
@@ -431,13 +424,9 @@ std::string Write(const PosConfig &config, bool withKeys)
 
 } // namespace
 
-std::optional<PosConfig> ReadConfigJson(std::string_view text, std::string *error, Lang lang)
+Result<PosConfig> ReadConfigJson(std::string_view text)
 {
-    std::string reason;
-    std::optional<PosConfig> config = ConfigReader(lang).Read(text, reason);
-    if (error)
-        *error = std::move(reason);
-    return config;
+    return ConfigReader().Read(text);
 }
 
 std::string WriteConfigJson(const PosConfig &config)

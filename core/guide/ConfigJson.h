@@ -10,17 +10,15 @@
 // is 0, except an absent type, which is 1 (straight line).
 
 #include "guide/PosConfig.h"
-#include "res/StringTable.h"
+#include "res/Diagnostic.h"
 
-#include <optional>
 #include <string>
 #include <string_view>
 
 namespace pos {
 
 // Reads a configuration from the text of a file (UTF-8). Refuses, with the
-// reason in the given language in *error (when error is not null) and no
-// configuration:
+// reason:
 // - text that is not valid JSON, with the parser's position;
 // - a key that is not a field, or a key given twice, with its JSON path
 //   (e.g. "$.segments[2].endXX");
@@ -33,7 +31,7 @@ namespace pos {
 //   an exponent (2000.0), a boolean or a string is not an integer.
 // Nothing is checked beyond the single fields: ranges, capacity, arcs and
 // the subprogram name are CheckConfiguration's.
-std::optional<PosConfig> ReadConfigJson(std::string_view text, std::string *error, Lang lang);
+Result<PosConfig> ReadConfigJson(std::string_view text);
 
 // Writes a configuration file: every field in record order, the segments in
 // key order as the array (their keys are expected to be 1..n, as in every

@@ -14,16 +14,13 @@ namespace pos {
 
 namespace {
 
-std::string ErrorText(int error)
+Diagnostic Failure(int id, const std::string &path, int error)
 {
-    return std::system_category().message(error);
-}
-
-bool Fail(std::string *reason, int error)
-{
-    if (reason)
-        *reason = ErrorText(error);
-    return false;
+    Diagnostic d;
+    d.id = id;
+    d.detail = std::system_category().message(error);
+    d.file = path;
+    return d;
 }
 
 // Closes a descriptor on every way out.
@@ -87,14 +84,15 @@ void SplitPath(const std::string &path, std::string &directory, std::string &nam
 
 } // namespace
 
-bool ReadWholeFile(const std::string &path, std::string *contents, std::string *reason)
+Result<std::string> ReadWholeFile(const std::string &path)
 {
+    const auto fail = [&path](int error) { return Failure(sid::FileCannotOpen, path, error); };
     int fd = -1;
     do
         fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     while (fd < 0 && errno == EINTR);
     if (fd < 0)
-        return Fail(reason, errno);
+        return fail(errno);
     Descriptor file(fd);
 
     std::string text;
@@ -108,24 +106,23 @@ bool ReadWholeFile(const std::string &path, std::string *contents, std::string *
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            return Fail(reason, errno);
+            return fail(errno);
         }
         if (n == 0)
             break;
         text.append(buffer, static_cast<std::size_t>(n));
     }
-    if (contents)
-        *contents = std::move(text);
-    return true;
+    return text;
 }
 
-bool WriteWholeFile(const std::string &path, std::string_view text, std::string *reason)
+Status WriteWholeFile(const std::string &path, std::string_view text)
 {
+    const auto fail = [&path](int error) { return Failure(sid::FileCannotWrite, path, error); };
     std::string directory;
     std::string name;
     SplitPath(path, directory, name);
     if (name.empty())
-        return Fail(reason, EISDIR);
+        return fail(EISDIR);
 
     // A file that stands there keeps its permission bits; a directory is
     // refused before anything is created.
@@ -133,7 +130,7 @@ bool WriteWholeFile(const std::string &path, std::string_view text, std::string 
     {};
     const bool replacing = ::stat(path.c_str(), &existing) == 0;
     if (replacing && S_ISDIR(existing.st_mode))
-        return Fail(reason, EISDIR);
+        return fail(EISDIR);
 
     static std::atomic<unsigned> counter{0};
     std::string temporary;
@@ -143,10 +140,10 @@ bool WriteWholeFile(const std::string &path, std::string_view text, std::string 
                     + std::to_string(::getpid()) + "." + std::to_string(counter++);
         fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST && errno != EINTR)
-            return Fail(reason, errno);
+            return fail(errno);
     }
     if (fd < 0)
-        return Fail(reason, EEXIST);
+        return fail(EEXIST);
     Descriptor file(fd);
 
     int error = 0;
@@ -170,7 +167,7 @@ bool WriteWholeFile(const std::string &path, std::string_view text, std::string 
     }
     if (!ok) {
         ::unlink(temporary.c_str());
-        return Fail(reason, error);
+        return fail(error);
     }
 
     // Make the rename itself durable; a failure here no longer loses data.
@@ -179,7 +176,7 @@ bool WriteWholeFile(const std::string &path, std::string_view text, std::string 
         ::fsync(dirFd);
         ::close(dirFd);
     }
-    return true;
+    return {};
 }
 
 } // namespace pos

@@ -92,7 +92,7 @@ std::string WithoutId(const std::string &what)
     return end == std::string::npos ? what : what.substr(end + 2);
 }
 
-bool EventReader::Parse(std::string_view text, std::string &error)
+Status EventReader::Parse(std::string_view text)
 {
     try {
         nlohmann::json::sax_parse(text.begin(), text.end(), this,
@@ -102,14 +102,14 @@ bool EventReader::Parse(std::string_view text, std::string &error)
             m_syntax = WithoutId(e.what());
     }
     if (!m_syntax.empty()) {
-        error = Format(Text(sid::JsonSyntax, m_lang), {Shortened(m_syntax)});
-        return false;
+        Diagnostic d;
+        d.id = sid::JsonSyntax;
+        d.detail = Shortened(m_syntax);
+        return d;
     }
-    if (m_failed) {
-        error = m_error;
-        return false;
-    }
-    return true;
+    if (m_failed)
+        return m_error;
+    return {};
 }
 
 bool EventReader::null()
@@ -156,31 +156,34 @@ bool EventReader::parse_error(std::size_t, const std::string &,
     return false;
 }
 
-bool EventReader::Refuse(std::string message)
+bool EventReader::Refuse(const std::string &path, int id, std::vector<MessageArg> args)
 {
     m_failed = true;
-    m_error = std::move(message);
+    m_error = Diagnostic{};
+    m_error.id = id;
+    m_error.args = std::move(args);
+    m_error.path = path;
     return true;
-}
-
-bool EventReader::Expected(const std::string &path, const std::string &expectation)
-{
-    return Refuse(Format(Text(sid::JsonExpected, m_lang), {path, expectation}));
 }
 
 bool EventReader::Expected(const std::string &path, int expectationId)
 {
-    return Expected(path, std::string(Text(expectationId, m_lang)));
+    return Refuse(path, sid::Expected, {TextId{expectationId}});
+}
+
+bool EventReader::ExpectedRange(const std::string &path, std::int64_t low, std::int64_t high)
+{
+    return Refuse(path, sid::ExpectedRange, {low, high});
 }
 
 bool EventReader::UnknownKey(const std::string &path)
 {
-    return Refuse(Format(Text(sid::JsonUnknownKey, m_lang), {path}));
+    return Refuse(path, sid::JsonUnknownKey);
 }
 
 bool EventReader::KeyTwice(const std::string &path)
 {
-    return Refuse(Format(Text(sid::JsonDuplicateKey, m_lang), {path}));
+    return Refuse(path, sid::JsonDuplicateKey);
 }
 
 } // namespace pos::json

@@ -3,7 +3,7 @@
 // Helpers shared by the readers of the configuration and project files:
 // JSON paths for messages, quoting, and parser messages kept readable.
 
-#include "res/StringTable.h"
+#include "res/Diagnostic.h"
 
 #include <nlohmann/json.hpp>
 
@@ -42,9 +42,8 @@ struct Scalar
 class EventReader : public nlohmann::json_sax<nlohmann::json>
 {
 public:
-    // Parses the text; false with the reason in error when the syntax or the
-    // reader refused it.
-    bool Parse(std::string_view text, std::string &error);
+    // Parses the text; the refusal when the syntax or the reader refused it.
+    Status Parse(std::string_view text);
 
     bool null() override;
     bool boolean(bool) override;
@@ -57,27 +56,24 @@ public:
                      const nlohmann::detail::exception &e) override;
 
 protected:
-    explicit EventReader(Lang lang)
-        : m_lang(lang)
-    {}
+    EventReader() = default;
 
     // A scalar value, or an object or array where none belongs.
     virtual bool Value(const Scalar &value) = 0;
 
     bool Failed() const { return m_failed; }
-    // Records the first refusal. Returns true: the parser goes on, for its
-    // syntax errors.
-    bool Refuse(std::string message);
-    bool Expected(const std::string &path, const std::string &expectation);
+    // Records the first refusal of a value at path. Returns true: the parser
+    // goes on, for its syntax errors.
+    bool Refuse(const std::string &path, int id, std::vector<MessageArg> args = {});
+    // "expected" a text of the table (sid::JsonArray, ...).
     bool Expected(const std::string &path, int expectationId);
+    bool ExpectedRange(const std::string &path, std::int64_t low, std::int64_t high);
     bool UnknownKey(const std::string &path);
     bool KeyTwice(const std::string &path);
 
-    Lang m_lang;
-
 private:
     bool m_failed = false;
-    std::string m_error;  // the first refusal
+    Diagnostic m_error;   // the first refusal
     std::string m_syntax; // the parser's message
 };
 

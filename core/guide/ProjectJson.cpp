@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <iterator>
 #include <limits>
-#include <optional>
 #include <string>
 #include <utility>
 
@@ -21,13 +20,6 @@ using Json = nlohmann::ordered_json;
 using json::Child;
 using json::Quoted;
 using json::Scalar;
-
-// Texts of the project file's own refusals.
-enum : int {
-    kNameTaken = 50420,    // "%s: a subprogram named \"%s\" is already in the project"
-    kKeyMissing = 50421,   // "%s: \"%s\" is missing"
-    kNameExpected = 50422, // "a name that is not empty and holds no control characters"
-};
 
 struct RangeField
 {
@@ -54,14 +46,10 @@ std::string Element(std::size_t index)
 class ProjectReader final : public json::EventReader
 {
 public:
-    explicit ProjectReader(Lang lang)
-        : EventReader(lang)
-    {}
-
-    std::optional<Project> Read(std::string_view text, std::string &error)
+    Result<Project> Read(std::string_view text)
     {
-        if (!Parse(text, error))
-            return std::nullopt;
+        if (Status status = Parse(text); !status)
+            return std::move(status.error());
         return std::move(m_project);
     }
 
@@ -93,9 +81,8 @@ public:
             return true;
         }
         if (!m_seenName || !m_seenText)
-            return Refuse(
-                Format(Text(kKeyMissing, m_lang),
-                       {Element(m_index), std::string(m_seenName ? kTextKey : kNameKey)}));
+            return Refuse(Element(m_index), sid::KeyMissing,
+                          {std::string(m_seenName ? kTextKey : kNameKey)});
         m_project.subprograms.push_back(std::move(m_current));
         m_names.push_back(m_project.subprograms.back().name);
         ++m_index;
@@ -180,9 +167,9 @@ private:
     bool Name(const std::string &name)
     {
         if (!IsProjectName(name))
-            return Expected(m_path, kNameExpected);
+            return Expected(m_path, sid::ProjectName);
         if (NameExistsInProject(name, m_names))
-            return Refuse(Format(Text(kNameTaken, m_lang), {m_path, name}));
+            return Refuse(m_path, sid::NameTaken, {name});
         m_current.name = name;
         return true;
     }
@@ -199,10 +186,7 @@ private:
                 return Expected(m_path, sid::JsonArray);
             if (value.what != Scalar::What::Integer || value.integer < 0
                 || value.integer > std::int64_t{std::numeric_limits<std::uint32_t>::max()})
-                return Expected(m_path,
-                                Format(Text(sid::JsonIntRange, m_lang),
-                                       {std::int64_t{0},
-                                        std::int64_t{std::numeric_limits<std::uint32_t>::max()}}));
+                return ExpectedRange(m_path, 0, std::numeric_limits<std::uint32_t>::max());
             m_project.*(m_range->member) = static_cast<std::uint32_t>(value.integer);
             return true;
         case Where::Subprograms:
@@ -281,13 +265,9 @@ bool IsProjectName(std::string_view name)
     return true;
 }
 
-std::optional<Project> ReadProjectJson(std::string_view text, std::string *error, Lang lang)
+Result<Project> ReadProjectJson(std::string_view text)
 {
-    std::string reason;
-    std::optional<Project> project = ProjectReader(lang).Read(text, reason);
-    if (error)
-        *error = std::move(reason);
-    return project;
+    return ProjectReader().Read(text);
 }
 
 std::string WriteProjectJson(const Project &project)

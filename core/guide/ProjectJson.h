@@ -11,10 +11,9 @@
 // as the wizard's name page compares them.
 
 #include "guide/PosConfig.h"
-#include "res/StringTable.h"
+#include "res/Diagnostic.h"
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -55,8 +54,7 @@ struct Project
 // without control characters (one name per line in a listing).
 bool IsProjectName(std::string_view name);
 
-// Reads a project from the text of a file (UTF-8). Refuses, with the reason
-// in the given language in *error (when error is not null) and no project:
+// Reads a project from the text of a file (UTF-8). Refuses, with the reason:
 // - text that is not valid JSON (including strings that are not UTF-8), with
 //   the parser's position;
 // - a key that is not one of the above or a key given twice, with its JSON
@@ -67,7 +65,7 @@ bool IsProjectName(std::string_view name);
 // - a subprogram without its "name" or its "text";
 // - a name that is empty or holds a control character, or one that an
 //   earlier subprogram already has (ignoring case).
-std::optional<Project> ReadProjectJson(std::string_view text, std::string *error, Lang lang);
+Result<Project> ReadProjectJson(std::string_view text);
 
 // Writes a project file: the four ranges, then the subprograms one per line,
 // ending in a line feed. ReadProjectJson gives the same project back when

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <span>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -37,12 +38,14 @@ using FormatArg = std::variant<std::int64_t, std::string>;
 // number, %s and "% s" a text, %% prints a percent sign. A missing argument
 // prints nothing; a number given for %s prints as a number and the other
 // way round, so a format never reads past its arguments.
+std::string Format(std::string_view format, std::span<const FormatArg> args);
 std::string Format(std::string_view format, std::initializer_list<FormatArg> args);
 std::string FormatId(int id, std::initializer_list<FormatArg> args);
 
 // Identifiers of the texts that the code names.
 namespace sid {
 enum : int {
+    TableHeaderTop = 1, // list of the table page's header rows
     PouHeader = 2,
     MovFormat = 3,
     CommentConfigCode = 4, // 4..11: comments of the block offsets
@@ -67,6 +70,7 @@ enum : int {
     PlsSignOther = 33,
     PassThroughPoint = 34,
     CentrePoint = 35,
+    ImportHeaderTop = 36, // list of the Import DXF grid's header rows
     Next = 37,
     Complete = 38,
     RemoveRow = 10012,
@@ -87,15 +91,21 @@ enum : int {
     TitleCreate = 10033,
     KeepFollowing = 10034,
     StartRange = 10039,
+    TableHeaderBottom = 10040,
+    ImportHeaderBottom = 10042,
     SegmentLimit = 10043,
     DropBeginPoints = 10044,
     Incremental = 10045,
     Absolute = 10046,
+    PortLabelsSign = 10047,   // 10047..10050: the four port labels for PLS+SIGN
+    PortLabelsPulses = 10051, // 10051..10054: the four port labels for two pulses
 
     // Texts of the platform layer and of the tools around the wizard.
     EnterInteger = 50001,
     EnterUnsigned = 50002,
     TooLong = 50004,
+    AtLine = 50010, // "line %d: " before a message
+    AtPath = 50011, // "%s: " before a message
 
     DxfCodeExpected = 50101,
     DxfValueMissing = 50102,
@@ -107,18 +117,17 @@ enum : int {
 
     JsonSyntax = 50201,
     JsonUnknownKey = 50202,
-    JsonExpected = 50203,
+    Expected = 50203, // "expected %s", with a text id or the text expected
     JsonDuplicateKey = 50204,
     FileCannotWrite = 50205,
     JsonObject = 50210,
     JsonArray = 50211,
     JsonString = 50212,
-    JsonIntRange = 50213,
+    ExpectedRange = 50213,
     JsonXPulsePort = 50214,
     JsonType = 50215,
     JsonCentreMode = 50216,
 
-    PouExpected = 50301,
     PouEnd = 50302,
     PouNotHeader = 50303,
     PouMixed = 50304,
@@ -129,6 +138,20 @@ enum : int {
     CliWritten = 50404,
     CliProblems = 50405,
     CliCheckPassed = 50406,
+    NameTaken = 50420,
+    KeyMissing = 50421,
+    ProjectName = 50422, // what a project's subprogram name must be
+    NoSuchSubprogram = 50423,
+    CannotModify = 50424,
+    GuideCannotLoad = 50425,
+    GuideNoExport = 50426,
+    GuideNotTheWizard = 50427,
+    NoDisplay = 50428,
+    Cancelled = 50429,
+    Stored = 50430,
+    NotOneSubprogram = 50431,
+    NotWritten = 50432,
+    ProjectChanged = 50433,
 };
 } // namespace sid
 

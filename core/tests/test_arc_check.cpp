@@ -58,13 +58,13 @@ INSTANTIATE_TEST_SUITE_P(
                 0, 0, 0}),
     [](const ::testing::TestParamInfo<ArcCase> &p) { return p.param.name; });
 
-TEST(PassThroughArc, NeedsThreeDistinctPointsOffOneLine)
+TEST(PassThroughArc, NeedsThreePointsOffOneLine)
 {
     EXPECT_TRUE(PassThroughArcExists(0, 0, 50, 50, 100, 0));
     EXPECT_FALSE(PassThroughArcExists(0, 0, 50, 0, 100, 0)) << "collinear";
     EXPECT_FALSE(PassThroughArcExists(0, 0, 0, 0, 100, 0)) << "pass point on the begin point";
     EXPECT_FALSE(PassThroughArcExists(0, 0, 100, 0, 100, 0)) << "pass point on the end point";
-    EXPECT_FALSE(PassThroughArcExists(0, 0, 50, 50, 0, 0)) << "full circle has no pass point rule";
+    EXPECT_FALSE(PassThroughArcExists(0, 0, 50, 50, 0, 0)) << "end point on the begin point";
     // Collinear at the far ends of the range, where 64-bit products overflow.
     const std::int32_t lo = std::numeric_limits<std::int32_t>::min();
     const std::int32_t hi = std::numeric_limits<std::int32_t>::max();
@@ -72,7 +72,7 @@ TEST(PassThroughArc, NeedsThreeDistinctPointsOffOneLine)
     EXPECT_TRUE(PassThroughArcExists(lo, lo, 0, 1, hi, hi));
 }
 
-TEST(SegmentArcCheck, DispatchesOnTheCentreMode)
+TEST(SegmentArcCheck, DispatchesOnTheCentreModeAndTellsWhy)
 {
     // Half circle about (0, 0) from (100, 0) through (60, 80) to (-100, 0): right as a
     // pass-through point, refused if (60, 80) were taken as the centre.
@@ -81,20 +81,20 @@ TEST(SegmentArcCheck, DispatchesOnTheCentreMode)
     const PosSegment centre = test::Arc(kTypeCcw, -100, 0, 60, 80, kCentrePoint);
     EXPECT_EQ(CheckSegmentArc(100, 0, centre).result, kArcCandidates);
     const PosSegment straight = test::Arc(kTypeCw, 100, 0, 50, 0, kPassPoint);
-    EXPECT_EQ(CheckSegmentArc(0, 0, straight).result, kArcImpossible);
-}
+    const ArcCheck none = CheckSegmentArc(0, 0, straight);
+    EXPECT_EQ(none.result, kArcImpossible);
+    EXPECT_EQ(ArcDiagnostic(none, 0, 0, straight).id, sid::NoArc);
 
-TEST(SegmentArcCheck, ChoiceMessageListsTenNumbersInOrder)
-{
+    // Message 10025 lists centre, begin point, entered end point and both candidates.
     const PosSegment seg = test::Arc(kTypeCcw, 50, 50, 0, 0);
     const ArcCheck check = CheckSegmentArc(100, 0, seg);
     ASSERT_EQ(check.result, kArcCandidates);
-    EXPECT_EQ(ArcChoiceMessage(check, 100, 0, seg, Lang::En),
+    EXPECT_EQ(Describe(ArcDiagnostic(check, 100, 0, seg), Lang::En),
               "Center(0, 0)  Beginning(100, 0)  End(50, 50)\n"
               "The end point does not exist on the specified arc. Please choose one from the "
               "following two options, or input again\n"
               "[End(X) = 71, End(Y) = 71]\n[End(X) = -71, End(Y) = -71]");
-    EXPECT_EQ(ArcChoiceMessage(check, 100, 0, seg, Lang::Zh),
+    EXPECT_EQ(Describe(ArcDiagnostic(check, 100, 0, seg), Lang::Zh),
               "圆心(0, 0)  起点(100, 0)  终点(50, 50)\n"
               "经过计算，该终点不在给定的圆弧上，请从如下计算结果中选择一组，或重新输入\n"
               "[终点(X) = 71，终点(Y) = 71]\n[终点(X) = -71，终点(Y) = -71]");

@@ -17,9 +17,9 @@ std::string Generate(const PosConfig &c, Lang lang = Lang::En)
     return JoinPou(GeneratePouLines(c, lang));
 }
 
-std::optional<PosConfig> Read(const std::string &text, PouReadError *error = nullptr)
+Result<PosConfig> Read(const std::string &text)
 {
-    return ParsePou(text, "POS_EXE", NewPageDefaults(), error);
+    return ParsePou(text, "POS_EXE", NewPageDefaults());
 }
 
 // A configuration whose fields the subprogram carries in full.
@@ -53,16 +53,12 @@ TEST(PouReader, RoundTripsInBothLanguages)
     for (const PosConfig &c : {WorkedExample(), Varied()})
         for (const Lang lang : {Lang::En, Lang::Zh}) {
             const auto read = Read(Generate(c, lang));
-            ASSERT_TRUE(read.has_value());
+            ASSERT_TRUE(read);
             EXPECT_EQ(*read, c);
         }
-}
-
-TEST(PouReader, ReadsTheWorkedExampleFiles)
-{
     for (const char *file : {"pou/worked_example_en.il", "pou/worked_example_zh.il"}) {
         const auto read = Read(test::ReadTestFile(file));
-        ASSERT_TRUE(read.has_value()) << file;
+        ASSERT_TRUE(read) << file;
         EXPECT_EQ(*read, WorkedExample()) << file;
     }
 }
@@ -76,9 +72,8 @@ TEST(PouReader, AcceptsCrLfAndTrimmedHeaderBlanks)
             crlf += '\r';
         crlf += ch;
     }
-    ASSERT_TRUE(Read(crlf).has_value());
-    const std::string trimmed = ReplaceLine(text, "Wizard. \n", "Wizard.\n");
-    ASSERT_TRUE(Read(trimmed).has_value());
+    EXPECT_TRUE(Read(crlf));
+    EXPECT_TRUE(Read(ReplaceLine(text, "Wizard. \n", "Wizard.\n")));
 }
 
 TEST(PouReader, SkippedSegmentsAreGoneAndTheRestRenumbered)
@@ -87,7 +82,7 @@ TEST(PouReader, SkippedSegmentsAreGoneAndTheRestRenumbered)
     c.segments[3] = c.segments[2];
     c.segments[2] = PosSegment{};
     const auto read = Read(Generate(c));
-    ASSERT_TRUE(read.has_value());
+    ASSERT_TRUE(read);
     ASSERT_EQ(read->segments.size(), 2u);
     EXPECT_EQ(read->segments.at(2), c.segments.at(3));
 }
@@ -99,7 +94,7 @@ TEST(PouReader, HeaderOnlyKeepsTheBaseFields)
     PosConfig base = NewPageDefaults();
     base.startD = 1234;
     const auto read = ParsePou(Generate(c), "X", base);
-    ASSERT_TRUE(read.has_value());
+    ASSERT_TRUE(read);
     EXPECT_TRUE(read->segments.empty());
     EXPECT_EQ(read->startD, 1234u);
     EXPECT_EQ(read->subprogramName, "X");
@@ -110,6 +105,7 @@ struct Broken
     const char *name;
     std::string from, to;
     long long line;
+    int id = sid::Expected;
 };
 
 class PouReaderRefuses : public ::testing::TestWithParam<Broken>
@@ -120,17 +116,16 @@ TEST_P(PouReaderRefuses, WithTheLineAndWhy)
     const Broken &b = GetParam();
     const std::string text
         = ReplaceLine(test::ReadTestFile("pou/worked_example_en.il"), b.from, b.to);
-    PouReadError error;
-    EXPECT_FALSE(Read(text, &error).has_value());
-    EXPECT_EQ(error.line, b.line) << error.message(Lang::En);
-    EXPECT_FALSE(error.message(Lang::En).empty());
-    EXPECT_FALSE(error.message(Lang::Zh).empty());
+    const auto read = Read(text);
+    ASSERT_FALSE(read);
+    EXPECT_EQ(read.error().line, b.line) << Describe(read.error(), Lang::En);
+    EXPECT_EQ(read.error().id, b.id) << Describe(read.error(), Lang::En);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, PouReaderRefuses,
     ::testing::Values(
-        Broken{"NotAHeader", "//The POU", "//A POU", 1},
+        Broken{"NotAHeader", "//The POU", "//A POU", 1, sid::PouNotHeader},
         Broken{"UnknownType", "//Segment 2: Clockwise arc", "//Segment 2: Spiral", 24},
         Broken{"WrongDElement", "MOV 100    D2005", "MOV 100    D2006", 10},
         Broken{"ValueAbove16Bits", "MOV 100    D2005", "MOV 65536    D2005", 10},
@@ -139,8 +134,8 @@ INSTANTIATE_TEST_SUITE_P(
                "MOV 10    D2003", 8},
         Broken{"WrongStep", "LD= D2000 1", "LD= D2000 2", 42},
         Broken{"WrongOperand", "CW                 D2014", "CW                 D2002", 43},
-        Broken{"MixedPorts", "D2014 Y0 Y1 Y2 Y3", "D2014 Y0 Y1 Y2 Y4", 43},
-        Broken{"MixedCode", "MOV 10    D2015", "MOV 11    D2015", 27},
+        Broken{"MixedPorts", "D2014 Y0 Y1 Y2 Y3", "D2014 Y0 Y1 Y2 Y4", 43, sid::PouMixed},
+        Broken{"MixedCode", "MOV 10    D2015", "MOV 11    D2015", 27, sid::PouMixed},
         Broken{"WrongSmFlag", "AND SM82\nED\nINC D2000\n//Segment 2",
                "AND SM83\nED\nINC D2000\n//Segment 2", 21},
         Broken{"Truncated", "ED\nINC D2000\n//Segment 2", "ED\n//Segment 2", 23},
@@ -152,8 +147,8 @@ TEST(PouReader, RefusesTextThatEndsMidSegment)
 {
     std::string text = test::ReadTestFile("pou/worked_example_en.il");
     text.resize(text.rfind("AND SM82"));
-    PouReadError error;
-    EXPECT_FALSE(Read(text, &error).has_value());
-    EXPECT_EQ(error.reasonId, sid::PouEnd);
-    EXPECT_EQ(error.line, 44);
+    const auto read = Read(text);
+    ASSERT_FALSE(read);
+    EXPECT_EQ(Describe(read.error(), Lang::En),
+              "line 44: the text ends before the segment is complete");
 }

@@ -111,14 +111,14 @@ void Shoot(const QString &lang)
 
     // The Import DXF dialog with a real drawing.
     pos::CDxfReader reader;
-    std::unique_ptr<pos::PosConfig> drawing
+    pos::Result<pos::PosConfig> drawing
         = reader.ReadDxfFile(POS_TEST_DATA_DIR "/dxf/ezdxf_exploded_mirror.dxf");
     if (!drawing) {
         std::fprintf(stderr, "cannot read the sample drawing\n");
         g_ok = false;
         return;
     }
-    CImportDxf import(drawing.get());
+    CImportDxf import(&*drawing);
     import.resize(800, 380);
     import.show();
     import.grid()->select(9, 1);

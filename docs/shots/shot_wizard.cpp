@@ -107,8 +107,8 @@ int main(int argc, char **argv)
     arc.endY = 50;
     const pos::ArcCheck check = pos::CheckSegmentArc(100, 0, arc);
     CArcEndSelect chooser;
-    chooser.setMessage(
-        QString::fromStdString(pos::ArcChoiceMessage(check, 100, 0, arc, pos::CurrentLanguage())));
+    chooser.setMessage(QString::fromStdString(
+        pos::Describe(pos::ArcDiagnostic(check, 100, 0, arc), pos::CurrentLanguage())));
     chooser.show();
     Save(&chooser, dir, QStringLiteral("arc-chooser"), lang);
     return 0;

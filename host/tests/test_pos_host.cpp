@@ -236,9 +236,8 @@ protected:
 
     static PosConfig Config(const std::string &json)
     {
-        std::string error;
-        const std::optional<PosConfig> config = ReadConfigJson(json, &error, Lang::En);
-        EXPECT_TRUE(config.has_value()) << error << "\n" << json;
+        const auto config = ReadConfigJson(json);
+        EXPECT_TRUE(config) << json;
         return config.value_or(PosConfig{});
     }
 

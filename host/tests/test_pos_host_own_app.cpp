@@ -138,9 +138,8 @@ TEST(PosHostOwnApplication, NewAndModifyInChinese)
     expected.replace(expected.find(before), before.size(), "MOV 150    D2009\n");
     EXPECT_EQ(modified.out, expected);
 
-    std::string error;
-    const std::optional<Project> project = ReadProjectJson(Read(path), &error, Lang::En);
-    ASSERT_TRUE(project.has_value()) << error;
+    const auto project = ReadProjectJson(Read(path));
+    ASSERT_TRUE(project);
     EXPECT_EQ(project->names(), (std::vector<std::string>{"Main", "POS_EXE"}));
     EXPECT_EQ(project->find("POS_EXE")->text, expected);
     fs::remove_all(dir);

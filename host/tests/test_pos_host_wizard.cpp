@@ -132,9 +132,8 @@ protected:
 
     static Project ReadProject(const std::string &path)
     {
-        std::string error;
-        std::optional<Project> project = ReadProjectJson(Read(path), &error, Lang::En);
-        EXPECT_TRUE(project.has_value()) << path << ": " << error;
+        const auto project = ReadProjectJson(Read(path));
+        EXPECT_TRUE(project) << path;
         return project.value_or(Project{});
     }
 
@@ -336,7 +335,7 @@ TEST_F(PosHostWizardTest, ModifyChangesAValueAndReplacesTheTextInPlace)
     EXPECT_EQ(r.err, path + ": subprogram \"POS_EXE\" stored\n");
 
     // The worked example with 90000 Hz as the line's maximum speed.
-    std::optional<PosConfig> config = ParsePou(WorkedExampleText(), "POS_EXE", NewPageDefaults());
+    auto config = ParsePou(WorkedExampleText(), "POS_EXE", NewPageDefaults());
     ASSERT_TRUE(config.has_value());
     config->segments.at(1).maxSpeed = 90000;
     const std::string expected = JoinPou(GeneratePouLines(*config, Lang::En));

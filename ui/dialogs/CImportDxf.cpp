@@ -1,19 +1,15 @@
 #include "dialogs/CImportDxf.h"
 
 #include "controls/CVSFlexGrid.h"
-#include "dialogs/CGraphicDisplay.h"
-#include "geometry/ArcCheck.h"
 #include "guide/Prompter.h"
 #include "res/UiText.h"
-#include "wizard/Checks.h"
+#include "wizard/SegmentGrid.h"
 
 #include "ui_CImportDxf.h"
 
-#include <QContextMenuEvent>
 #include <QMenu>
 
 #include <algorithm>
-#include <limits>
 
 using pos::ui::Str;
 using pos::ui::StrF;
@@ -21,8 +17,8 @@ using pos::ui::StrF;
 namespace {
 
 enum Column {
-    kColNumber = 0,
-    kColType = 1,
+    kColNumber = pos::ui::kNumberColumn,
+    kColType = pos::ui::kTypeColumn,
     kColBeginX = 2,
     kColBeginY = 3,
     kColEndX = 4,
@@ -32,9 +28,12 @@ enum Column {
     kColCount = 8,
 };
 
+// Every coordinate may be negative; a number that does not fit 32 bits is
+// refused like a misplaced minus sign.
+const pos::ui::SegmentColumns kColumns{kColBeginX, -1, kColEndX, kColCentreX, kColCount};
+
 constexpr int kFirstRow = CVSFlexGrid::kFixedRows;
 constexpr int kMaxSegments = static_cast<int>(pos::kMaxSegments);
-const QColor kGridColour(196, 228, 255);
 const QColor kBeginColour(160, 160, 160); // the begin points take no part in any test
 
 // The number a cell starts with (blanks, an optional sign, digits), 0 when
@@ -55,14 +54,6 @@ std::int64_t LeadingNumber(const QString &text)
     return negative ? -value : value;
 }
 
-QStringList Pieces(int id)
-{
-    QStringList pieces = Str(id).split(QLatin1Char('|'));
-    if (!pieces.isEmpty() && pieces.last().isEmpty())
-        pieces.removeLast(); // the list ends with a bar
-    return pieces;
-}
-
 } // namespace
 
 CImportDxf::CImportDxf(pos::PosConfig *config, QWidget *parent)
@@ -74,10 +65,15 @@ CImportDxf::CImportDxf(pos::PosConfig *config, QWidget *parent)
     connect(m_ui->okButton, &QPushButton::clicked, this, &CImportDxf::accept);
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &CImportDxf::reject);
     CVSFlexGrid *g = grid();
+    m_menu = new pos::ui::GridMenu(this, g, [this] { return CreateContextMenu(); });
     connect(g, &CVSFlexGrid::beforeEdit, this, &CImportDxf::OnBeforeEditGrid);
-    connect(g, &CVSFlexGrid::validateEdit, this, &CImportDxf::OnValidateEditGrid);
-    connect(g, &CVSFlexGrid::mouseUp, this, &CImportDxf::OnMouseUpGrid);
-    SetUpGrid();
+    connect(g, &CVSFlexGrid::validateEdit, this,
+            [this](int row, int col, bool *) { OnValidateEditGrid(row, col); });
+    connect(g, &CVSFlexGrid::mouseUp, m_menu,
+            [this](int button, int, double, double) { m_menu->mouseUp(button); });
+    pos::ui::SetUpSegmentGrid(g, kColumns, pos::sid::ImportHeaderTop, pos::sid::ImportHeaderBottom,
+                              {kColNumber, kColType}, {{kColType, 1500}});
+    g->setRows(kFirstRow + 1);
     FillGrid();
 }
 
@@ -90,27 +86,6 @@ CImportDxf::~CImportDxf()
 CVSFlexGrid *CImportDxf::grid() const
 {
     return m_ui->grid;
-}
-
-void CImportDxf::SetUpGrid()
-{
-    CVSFlexGrid *g = grid();
-    g->setCols(kColCount);
-    g->setRows(kFirstRow + 1);
-    const QStringList top = Pieces(36);
-    const QStringList bottom = Pieces(10042);
-    for (int c = 0; c < kColCount && c < top.size(); ++c) {
-        g->setTextMatrix(0, c, top[c]);
-        g->setTextMatrix(1, c, c < bottom.size() ? bottom[c] : QString());
-        g->setColAlignment(c, Qt::AlignCenter);
-    }
-    g->setMergeRow(0, true);
-    g->setMergeCol(kColNumber, true);
-    g->setMergeCol(kColType, true);
-    g->setColWidth(kColType, 1500);
-    g->setColComboList(kColType, Pieces(pos::sid::TypeList));
-    g->setBackColor(kGridColour);
-    g->setBackColorFixed(kGridColour);
 }
 
 void CImportDxf::FillGrid()
@@ -132,44 +107,40 @@ void CImportDxf::FillGrid()
         const int r = static_cast<int>(k) + kFirstRow;
         g->setTextMatrix(r, kColNumber, QString::number(k + 1));
         // The reader gives clockwise arcs too: type 2 reads "Clockwise arc".
-        const int text = s.type == pos::kTypeLine ? pos::sid::StraightLine
-                         : s.type == pos::kTypeCw ? pos::sid::ClockwiseArc
-                                                  : pos::sid::CounterclockwiseArc;
-        g->setTextMatrix(r, kColType, Str(text));
+        g->setTextMatrix(r, kColType, pos::ui::TypeText(s.type));
         g->setTextMatrix(r, kColBeginX, QString::number(s.beginX));
         g->setTextMatrix(r, kColBeginY, QString::number(s.beginY));
         g->setTextMatrix(r, kColEndX, QString::number(s.endX));
         g->setTextMatrix(r, kColEndY, QString::number(s.endY));
-        if (s.type != pos::kTypeLine) {
-            g->setTextMatrix(r, kColCentreX, QString::number(s.centreX));
-            g->setTextMatrix(r, kColCentreY, QString::number(s.centreY));
-        }
+        pos::ui::WriteCircleCells(g, r, kColumns, s);
     }
     g->setCellForeColor(kFirstRow, kColBeginX, g->rows() - 1, kColBeginY, kBeginColour);
 }
 
 int CImportDxf::ParseType(int row) const
 {
-    const QString text = grid()->textMatrix(row, kColType);
-    if (text == Str(pos::sid::StraightLine))
-        return pos::kTypeLine;
-    if (text == Str(pos::sid::ClockwiseArc))
-        return pos::kTypeCw;
-    if (text == Str(pos::sid::CounterclockwiseArc))
-        return pos::kTypeCcw;
-    return 0;
-}
-
-bool CImportDxf::HasNumber(int row) const
-{
-    return !grid()->textMatrix(row, kColNumber).isEmpty();
+    return pos::ui::TypeFromText(grid()->textMatrix(row, kColType));
 }
 
 std::int32_t CImportDxf::CellValue(int row, int col) const
 {
-    const pos::NumberCheck check = pos::ValidateNumberField(
-        grid()->textMatrix(row, col).toStdString(), pos::NumberField::Signed32);
-    return check.ok() ? static_cast<std::int32_t>(check.value) : 0;
+    return static_cast<std::int32_t>(
+        pos::ui::CellValue(grid(), row, col, pos::NumberField::Signed32));
+}
+
+// The row's segment as the table page takes it over: the begin point, the
+// centre mode (0: the circle point is the centre), the speeds and the time
+// stay 0.
+pos::PosSegment CImportDxf::RowSegment(int row) const
+{
+    pos::PosSegment s;
+    s.number = grid()->textMatrix(row, kColNumber).toUInt();
+    s.type = ParseType(row);
+    s.endX = CellValue(row, kColEndX);
+    s.endY = CellValue(row, kColEndY);
+    s.centreX = CellValue(row, kColCentreX);
+    s.centreY = CellValue(row, kColCentreY);
+    return s;
 }
 
 // --- grid events ------------------------------------------------------------
@@ -187,7 +158,7 @@ void CImportDxf::OnBeforeEditGrid(int row, int col, bool *cancel)
     }
 }
 
-void CImportDxf::OnValidateEditGrid(int row, int col, bool *)
+void CImportDxf::OnValidateEditGrid(int row, int col)
 {
     if (col != kColType)
         return;
@@ -203,54 +174,40 @@ void CImportDxf::OnValidateEditGrid(int row, int col, bool *)
     }
 }
 
-void CImportDxf::OnMouseUpGrid(int button, int, double, double)
-{
-    if (button == CVSFlexGrid::RightButton)
-        grid()->selectUnderMouse();
-}
-
 // --- context menu -----------------------------------------------------------
 
 std::unique_ptr<QMenu> CImportDxf::CreateContextMenu()
 {
+    using pos::ui::AddCommand;
+    using pos::ui::AddSubmenu;
     auto menu = std::make_unique<QMenu>(this);
     menu->setObjectName(QStringLiteral("importMenu"));
-    auto add = [this](QMenu *into, const QString &text, Command id, const char *name,
-                      void (CImportDxf::*slot)()) {
-        QAction *a = into->addAction(text);
-        a->setData(static_cast<int>(id));
-        a->setObjectName(QLatin1String(name));
-        connect(a, &QAction::triggered, this, slot);
-        return a;
-    };
-    auto sub = [&menu](const QString &title, const char *name) {
-        QMenu *m = menu->addMenu(title);
-        m->setObjectName(QLatin1String(name));
-        m->menuAction()->setObjectName(QLatin1String(name));
-        return m;
-    };
-    add(menu.get(), tr("&Delete Row"), IdDeleteRow, "deleteRow", &CImportDxf::OnDeleteRow);
-    menu->addSeparator();
-    QMenu *move = sub(tr("Coordinate &Move"), "moveMenu");
-    add(move, tr("&Current Line"), IdMoveCurrent, "moveCurrent", &CImportDxf::OnMoveCurrentLine);
-    add(move, tr("&All Lines"), IdMoveAll, "moveAll", &CImportDxf::OnMoveAllLines);
-    QMenu *reverse = sub(tr("&Reverse Graphic"), "reverseMenu");
-    add(reverse, tr("&Current Line"), IdReverseCurrent, "reverseCurrent",
-        &CImportDxf::OnReverseCurrentLine);
-    add(reverse, tr("&All Lines"), IdReverseAll, "reverseAll", &CImportDxf::OnReverseAllLines);
-    menu->addSeparator();
-    add(menu.get(), tr("Move &Up"), IdMoveUp, "moveUp", &CImportDxf::OnMoveUp);
-    add(menu.get(), tr("Move D&own"), IdMoveDown, "moveDown", &CImportDxf::OnMoveDown);
-    menu->addSeparator();
-    QMenu *show = sub(tr("&Graphic Locus Display"), "graphicMenu");
-    add(show, tr("To &Current Row"), IdShowToCurrent, "showToCurrent",
-        &CImportDxf::OnShowToCurrentRow);
-    add(show, tr("&All Rows"), IdShowAll, "showAll", &CImportDxf::OnShowAllRows);
+    QMenu *m = menu.get();
+    AddCommand(m, tr("&Delete Row"), IdDeleteRow, "deleteRow", this, &CImportDxf::OnDeleteRow);
+    m->addSeparator();
+    QMenu *move = AddSubmenu(m, tr("Coordinate &Move"), "moveMenu");
+    AddCommand(move, tr("&Current Line"), IdMoveCurrent, "moveCurrent", this,
+               &CImportDxf::OnMoveCurrentLine);
+    AddCommand(move, tr("&All Lines"), IdMoveAll, "moveAll", this, &CImportDxf::OnMoveAllLines);
+    QMenu *reverse = AddSubmenu(m, tr("&Reverse Graphic"), "reverseMenu");
+    AddCommand(reverse, tr("&Current Line"), IdReverseCurrent, "reverseCurrent", this,
+               &CImportDxf::OnReverseCurrentLine);
+    AddCommand(reverse, tr("&All Lines"), IdReverseAll, "reverseAll", this,
+               &CImportDxf::OnReverseAllLines);
+    m->addSeparator();
+    AddCommand(m, tr("Move &Up"), IdMoveUp, "moveUp", this, &CImportDxf::OnMoveUp);
+    AddCommand(m, tr("Move D&own"), IdMoveDown, "moveDown", this, &CImportDxf::OnMoveDown);
+    m->addSeparator();
+    QMenu *show = AddSubmenu(m, tr("&Graphic Locus Display"), "graphicMenu");
+    AddCommand(show, tr("To &Current Row"), IdShowToCurrent, "showToCurrent", this,
+               &CImportDxf::OnShowToCurrentRow);
+    AddCommand(show, tr("&All Rows"), IdShowAll, "showAll", this, &CImportDxf::OnShowAllRows);
 
     // Greying: an item greyed by any rule stays greyed.
     const CVSFlexGrid *g = grid();
     const int cur = g->row();
     const int rows = g->rows();
+    const bool filled = pos::ui::HasNumber(g, cur);
     std::vector<int> grey;
     if (cur >= kFirstRow && g->textMatrix(kFirstRow, kColType).isEmpty())
         grey.insert(grey.end(), {IdShowToCurrent, IdShowAll, IdReverseCurrent, IdReverseAll,
@@ -259,31 +216,17 @@ std::unique_ptr<QMenu> CImportDxf::CreateContextMenu()
         grey.insert(grey.end(), {IdShowToCurrent, IdShowAll, IdReverseCurrent, IdMoveCurrent});
     if (rows < kFirstRow + 1)
         grey.insert(grey.end(), {IdDeleteRow, IdReverseAll, IdMoveAll});
-    if (!(cur > kFirstRow && HasNumber(cur)))
+    if (!(cur > kFirstRow && filled))
         grey.push_back(IdMoveUp);
-    if (!(cur != rows - 1 && HasNumber(cur)))
+    if (!(cur != rows - 1 && filled))
         grey.push_back(IdMoveDown);
-    for (QAction *a : menu->findChildren<QAction *>())
-        if (a->data().isValid()
-            && std::find(grey.begin(), grey.end(), a->data().toInt()) != grey.end())
-            a->setEnabled(false);
+    pos::ui::GreyCommands(m, grey);
     return menu;
 }
 
 void CImportDxf::OnContextMenu(const QPoint &globalPos)
 {
-    grid()->finishEditing();
-    const QRect gridRect(grid()->mapTo(this, QPoint(0, 0)), grid()->size());
-    if (!gridRect.contains(mapFromGlobal(globalPos)))
-        return;
-    const std::unique_ptr<QMenu> menu = CreateContextMenu();
-    pos::ui::Prompts().popupMenu(menu.get(), globalPos);
-}
-
-void CImportDxf::contextMenuEvent(QContextMenuEvent *event)
-{
-    OnContextMenu(event->globalPos());
-    event->accept();
+    m_menu->popup(globalPos);
 }
 
 // --- commands -----------------------------------------------------------------
@@ -331,7 +274,7 @@ void CImportDxf::ShiftRow(int row, std::int64_t dx, std::int64_t dy)
 void CImportDxf::OnMoveCurrentLine()
 {
     const int cur = grid()->row();
-    if (cur < kFirstRow || !HasNumber(cur))
+    if (cur < kFirstRow || !pos::ui::HasNumber(grid(), cur))
         return;
     if (const auto move = pos::ui::Prompts().coordinateMove(this))
         ShiftRow(cur, move->x(), move->y());
@@ -345,7 +288,7 @@ void CImportDxf::OnMoveAllLines()
     if (!move)
         return;
     for (int r = kFirstRow; r < grid()->rows(); ++r)
-        if (HasNumber(r))
+        if (pos::ui::HasNumber(grid(), r))
             ShiftRow(r, move->x(), move->y());
 }
 
@@ -392,7 +335,8 @@ void CImportDxf::SwapRows(int a, int b)
 void CImportDxf::OnMoveUp()
 {
     const int cur = grid()->row();
-    if (cur <= kFirstRow || !HasNumber(cur - 1) || !HasNumber(cur))
+    if (cur <= kFirstRow || !pos::ui::HasNumber(grid(), cur - 1)
+        || !pos::ui::HasNumber(grid(), cur))
         return;
     SwapRows(cur - 1, cur);
     grid()->select(cur - 1, grid()->col());
@@ -401,7 +345,8 @@ void CImportDxf::OnMoveUp()
 void CImportDxf::OnMoveDown()
 {
     const int cur = grid()->row();
-    if (cur < kFirstRow || cur >= grid()->rows() - 1 || !HasNumber(cur + 1) || !HasNumber(cur))
+    if (cur < kFirstRow || cur >= grid()->rows() - 1 || !pos::ui::HasNumber(grid(), cur + 1)
+        || !pos::ui::HasNumber(grid(), cur))
         return;
     SwapRows(cur, cur + 1);
     grid()->select(cur + 1, grid()->col());
@@ -411,86 +356,23 @@ void CImportDxf::OnMoveDown()
 
 bool CImportDxf::CheckTable(int last)
 {
-    CVSFlexGrid *g = grid();
-    last = std::min(last, g->rows() - 1);
-    int end = kFirstRow;
-    while (end <= last && HasNumber(end))
-        ++end;
+    const int end = pos::ui::FilledEnd(grid(), last);
     if (end == kFirstRow) {
         pos::ui::ShowOk(this, Str(pos::sid::TableEmpty));
         return false;
     }
-    for (int r = kFirstRow; r < end; ++r) {
-        const int type = ParseType(r);
-        for (int c = kColBeginX; c <= kColCentreY; ++c) {
-            const QString text = g->textMatrix(r, c);
-            if (text.isEmpty() && (c == kColCentreX || c == kColCentreY) && type == pos::kTypeLine)
-                continue;
-            // Every coordinate may be negative; a number that does not fit
-            // 32 bits is refused like a misplaced minus sign.
-            const pos::NumberCheck check
-                = pos::ValidateNumberField(text.toStdString(), pos::NumberField::Signed32);
-            if (check.ok())
-                continue;
-            const QString name
-                = StrF(pos::sid::SegmentNo, {std::int64_t{r - 1}}) + g->columnTitle(c);
-            g->select(r, c);
-            pos::ui::ShowOk(this, StrF(check.messageId, {name.toStdString()}));
-            return false;
-        }
-        if (type == pos::kTypeLine || r == kFirstRow)
-            continue;
-        // Drawing coordinates are absolute: the arc begins where the row
-        // before it ends; the row's own begin columns take no part.
-        const std::int32_t bx = CellValue(r - 1, kColEndX);
-        const std::int32_t by = CellValue(r - 1, kColEndY);
-        pos::PosSegment segment;
-        segment.type = type;
-        segment.centreMode = pos::kCentrePoint;
-        segment.endX = CellValue(r, kColEndX);
-        segment.endY = CellValue(r, kColEndY);
-        segment.centreX = CellValue(r, kColCentreX);
-        segment.centreY = CellValue(r, kColCentreY);
-        const pos::ArcCheck check = pos::CheckSegmentArc(bx, by, segment);
-        if (check.result == pos::kArcOk)
-            continue;
-        const QString prefix = StrF(pos::sid::SegmentNo, {std::int64_t{r - 1}});
-        if (check.result == pos::kArcImpossible) {
-            g->select(r, kColCentreX);
-            pos::ui::ShowOk(this, prefix + QLatin1Char(' ') + Str(pos::sid::NoArc));
-            return false;
-        }
-        const QString text = prefix + QLatin1Char('\n')
-                             + QString::fromStdString(pos::ArcChoiceMessage(
-                                 check, bx, by, segment, pos::CurrentLanguage()));
-        const int choice = pos::ui::Prompts().chooseArcEnd(this, text);
-        if (choice == 0 || choice == 1) {
-            const auto k = static_cast<std::size_t>(choice);
-            g->setTextMatrix(r, kColEndX, QString::number(check.xs[k]));
-            g->setTextMatrix(r, kColEndY, QString::number(check.ys[k]));
-        }
-        return false; // the user repeats the command with the corrected end point
-    }
-    return true;
+    // Drawing coordinates are absolute: an arc begins where the row before
+    // it ends; the row's own begin columns take no part.
+    return pos::ui::CheckRows(this, grid(), end - 1, kColumns, 1,
+                              [this](int row) { return RowSegment(row); });
 }
 
 void CImportDxf::ShowTrajectory(int count)
 {
-    auto *display = new CGraphicDisplay(count, this);
-    display->setObjectName(QStringLiteral("graphicDisplay"));
-    display->setAttribute(Qt::WA_DeleteOnClose);
-    CGraphicDisplay::Arrays &a = display->arrays();
-    for (int i = 0; i < display->count(); ++i) {
-        const int r = i + kFirstRow;
-        const auto k = static_cast<std::size_t>(i);
-        a.type[k] = ParseType(r);
-        a.endX[k] = CellValue(r, kColEndX);
-        a.endY[k] = CellValue(r, kColEndY);
-        a.centreX[k] = CellValue(r, kColCentreX);
-        a.centreY[k] = CellValue(r, kColCentreY);
-    }
-    display->setActionMode(1); // drawing coordinates are absolute
-    display->open();
+    std::vector<pos::PosSegment> segments;
+    for (int r = kFirstRow; r < kFirstRow + count; ++r)
+        segments.push_back(RowSegment(r));
+    pos::ui::ShowSegments(this, segments, 1); // drawing coordinates are absolute
 }
 
 void CImportDxf::OnShowToCurrentRow()
@@ -517,17 +399,8 @@ void CImportDxf::accept()
         return;
     if (m_pConfig) {
         m_pConfig->segments.clear();
-        const CVSFlexGrid *g = grid();
-        for (int r = kFirstRow; r < g->rows() && HasNumber(r); ++r) {
-            pos::PosSegment s;
-            s.number = g->textMatrix(r, kColNumber).toUInt();
-            s.type = ParseType(r);
-            s.endX = CellValue(r, kColEndX);
-            s.endY = CellValue(r, kColEndY);
-            s.centreX = CellValue(r, kColCentreX);
-            s.centreY = CellValue(r, kColCentreY);
-            // Begin point, centre mode (0: the circle point is the centre),
-            // speeds and time stay 0; the table page sets the speeds.
+        for (int r = kFirstRow; r < grid()->rows() && pos::ui::HasNumber(grid(), r); ++r) {
+            const pos::PosSegment s = RowSegment(r);
             m_pConfig->segments[s.number] = s;
         }
     }

@@ -21,6 +21,10 @@
 class CVSFlexGrid;
 class QMenu;
 
+namespace pos::ui {
+class GridMenu;
+}
+
 namespace Ui {
 class CImportDxf;
 }
@@ -72,20 +76,13 @@ public slots:
     void OnShowToCurrentRow();
     void OnShowAllRows();
 
-protected:
-    void contextMenuEvent(QContextMenuEvent *event) override;
-
-private slots:
-    void OnBeforeEditGrid(int row, int col, bool *cancel);
-    void OnValidateEditGrid(int row, int col, bool *cancel);
-    void OnMouseUpGrid(int button, int shift, double x, double y);
-
 private:
-    void SetUpGrid();
+    void OnBeforeEditGrid(int row, int col, bool *cancel);
+    void OnValidateEditGrid(int row, int col);
     void FillGrid();
     int ParseType(int row) const;
-    bool HasNumber(int row) const;
     std::int32_t CellValue(int row, int col) const;
+    pos::PosSegment RowSegment(int row) const;
     void Renumber();
     void SwapRows(int a, int b);
     void ShiftRow(int row, std::int64_t dx, std::int64_t dy);
@@ -94,5 +91,6 @@ private:
     void ShowTrajectory(int count);
 
     std::unique_ptr<Ui::CImportDxf> m_ui;
+    pos::ui::GridMenu *m_menu;
     pos::PosConfig *m_pConfig; // not owned
 };

@@ -29,10 +29,10 @@ void CSetSpeeds::setValues(const pos::ui::SpeedsAndTime &values)
 
 bool CSetSpeeds::transfer(QLineEdit *edit, const QLabel *label, std::uint32_t &value)
 {
-    const pos::NumberCheck check
+    const pos::Result<std::int64_t> number
         = pos::ValidateNumberField(edit->text().toStdString(), pos::NumberField::Unsigned32);
-    if (check.ok()) {
-        value = static_cast<std::uint32_t>(check.value);
+    if (number) {
+        value = static_cast<std::uint32_t>(*number);
         return true;
     }
     // The label without its mnemonic ("&Time", "时间(&T)") and colon.
@@ -41,7 +41,7 @@ bool CSetSpeeds::transfer(QLineEdit *edit, const QLabel *label, std::uint32_t &v
     name.remove(mnemonic);
     while (name.endsWith(QLatin1Char(':')) || name.endsWith(QChar(0xFF1A)))
         name.chop(1);
-    pos::ui::ShowOk(this, pos::ui::StrF(check.messageId, {name.toStdString()}));
+    pos::ui::ShowOk(this, pos::ui::FieldMessage(number.error(), name));
     edit->setFocus();
     edit->selectAll();
     return false;

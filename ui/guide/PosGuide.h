@@ -11,7 +11,7 @@ class CPosGuide
 {
 public:
     virtual ~CPosGuide() = default;
-    const PosHostContext *m_pContext = nullptr;
+    const PosHostContext *m_context = nullptr;
 };
 
 CPosGuide &Guide();

@@ -35,11 +35,9 @@ QString Drawing(const char *name)
 
 std::unique_ptr<PosConfig> Read(const char *name)
 {
-    CDxfReader reader;
-    DxfError error;
-    auto record = reader.ReadDxfFile(Drawing(name).toStdString(), &error);
-    EXPECT_TRUE(record) << name << ": " << error.message(Lang::En);
-    return record;
+    Result<PosConfig> record = CDxfReader().ReadDxfFile(Drawing(name).toStdString());
+    EXPECT_TRUE(record) << name;
+    return record ? std::make_unique<PosConfig>(*record) : nullptr;
 }
 
 // A record as the reader makes them (keys from 0, begin points filled).

@@ -533,11 +533,11 @@ TEST(TablePage, CommitRebuildsTheSegmentsFromTheRows)
 
 TEST(TablePage, TheWorkedExampleRoundTripsThroughTheGrid)
 {
-    std::string text, reason, error;
-    ASSERT_TRUE(ReadWholeFile(POS_TEST_DATA_DIR "/../examples/worked_example.json", &text, &reason))
-        << reason;
-    const std::optional<PosConfig> example = ReadConfigJson(text, &error, Lang::En);
-    ASSERT_TRUE(example) << error;
+    const Result<std::string> text
+        = ReadWholeFile(POS_TEST_DATA_DIR "/../examples/worked_example.json");
+    ASSERT_TRUE(text);
+    const Result<PosConfig> example = ReadConfigJson(*text);
+    ASSERT_TRUE(example);
     TablePage t(*example);
     EXPECT_EQ(t.row(2),
               (QStringList{QStringLiteral("1"), kLine, QString(), QStringLiteral("100"),

@@ -65,7 +65,7 @@ void CItemSet::OnSelchangePulseMode()
 {
     // Two independent pulse outputs name the ports by direction of travel.
     const bool twoPulses = m_ui->pulseCombo->currentIndex() == 1;
-    const int first = twoPulses ? 10051 : 10047;
+    const int first = twoPulses ? pos::sid::PortLabelsPulses : pos::sid::PortLabelsSign;
     m_ui->xPulseLabel->setText(Str(first));
     m_ui->xDirLabel->setText(Str(first + 1));
     m_ui->yPulseLabel->setText(Str(first + 2));
@@ -76,11 +76,11 @@ bool CItemSet::CheckStartAddress()
 {
     pos::PosConfig probe = *m_pConfig;
     probe.startD = m_nStartAddress;
-    pos::Problem problem;
-    if (pos::CheckStartAddress(probe, &problem, pos::CurrentLanguage()))
+    const pos::Status inRange = pos::CheckStartAddress(probe);
+    if (inRange)
         return true;
     m_ui->startDEdit->setFocus();
-    pos::ui::ShowOk(this, QString::fromStdString(problem.text));
+    pos::ui::ShowOk(this, pos::ui::Say(inRange.error()));
     m_ui->startDEdit->setFocus();
     return false;
 }

@@ -20,7 +20,7 @@ CPNameSet::~CPNameSet() = default;
 
 void CPNameSet::SetProjectNames(const pos::PosHostContext *context)
 {
-    m_pContext = context;
+    m_context = context;
 }
 
 void CPNameSet::OnInitDialog()
@@ -46,20 +46,10 @@ bool CPNameSet::SavePage()
         return false;
     m_strName = m_ui->nameEdit->text();
     const std::string name = m_strName.toStdString();
-    if (pos::CharacterCount(name) > pos::kMaxNameLength) {
-        refuse(pos::ui::StrF(pos::sid::TooLong, {std::int64_t{pos::kMaxNameLength}}));
-        return false;
-    }
-    if (name.empty()) {
-        refuse(Str(pos::sid::NameEmpty));
-        return false;
-    }
-    if (!pos::CheckSubprogramName(name)) {
-        refuse(Str(pos::sid::NameIllegal));
-        return false;
-    }
-    if (m_pContext && pos::NameExistsInProject(name, m_pContext->subprogramNames)) {
-        refuse(pos::ui::StrF(pos::sid::NameExists, {name}));
+    const pos::Status valid = pos::CheckNewSubprogramName(
+        name, m_context ? m_context->subprogramNames : std::vector<std::string>());
+    if (!valid) {
+        refuse(pos::ui::Say(valid.error()));
         return false;
     }
     m_pConfig->subprogramName = name;

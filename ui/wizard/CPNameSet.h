@@ -37,5 +37,5 @@ private:
     void refuse(const QString &text);
 
     std::unique_ptr<Ui::CPNameSet> m_ui;
-    const pos::PosHostContext *m_pContext = nullptr;
+    const pos::PosHostContext *m_context = nullptr;
 };

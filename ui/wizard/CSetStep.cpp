@@ -1,9 +1,9 @@
 #include "wizard/CSetStep.h"
 
-#include "geometry/ArcCheck.h"
 #include "guide/Prompter.h"
 #include "res/UiText.h"
 #include "wizard/Checks.h"
+#include "wizard/SegmentGrid.h"
 
 #include "ui_CSetStep.h"
 
@@ -163,11 +163,11 @@ bool CSetStep::CheckAddressCapacity(bool all)
 {
     if (!m_pConfig)
         return false;
-    pos::Problem problem;
     const std::uint32_t last = all ? 0u : static_cast<std::uint32_t>(currentSection());
-    if (pos::CheckAddressCapacity(*m_pConfig, last, &problem, pos::CurrentLanguage()))
+    const pos::Status fits = pos::CheckAddressCapacity(*m_pConfig, last);
+    if (fits)
         return false;
-    pos::ui::ShowOk(this, QString::fromStdString(problem.text));
+    pos::ui::ShowOk(this, pos::ui::Say(fits.error()));
     return true;
 }
 
@@ -240,12 +240,12 @@ bool CSetStep::TransferFields()
 
 bool CSetStep::ValidateNumberField(const NumberEdit &field)
 {
-    const pos::NumberCheck check = pos::ValidateNumberField(
+    const pos::Result<std::int64_t> value = pos::ValidateNumberField(
         field.edit->text().toStdString(),
         field.allowNegative ? pos::NumberField::Signed32 : pos::NumberField::Unsigned32);
-    if (check.ok())
+    if (value)
         return true;
-    pos::ui::ShowOk(this, pos::ui::StrF(check.messageId, {field.label->text().toStdString()}));
+    pos::ui::ShowOk(this, pos::ui::FieldMessage(value.error(), field.label->text()));
     field.edit->setFocus();
     field.edit->selectAll();
     return false;
@@ -288,24 +288,16 @@ bool CSetStep::CheckSegmentInput()
     segment.centreY = m_nCentreY;
     std::int32_t bx = 0, by = 0;
     pos::SegmentBeginPoint(*m_pConfig, static_cast<std::uint32_t>(current), bx, by);
-    const pos::ArcCheck check = pos::CheckSegmentArc(bx, by, segment);
-    if (check.result == pos::kArcOk)
-        return true;
-    if (check.result == pos::kArcImpossible) {
-        pos::ui::ShowOk(this, Str(pos::sid::NoArc), QMessageBox::Warning);
-        return false;
-    }
-    const QString text = QString::fromStdString(
-        pos::ArcChoiceMessage(check, bx, by, segment, pos::CurrentLanguage()));
-    const int choice = pos::ui::Prompts().chooseArcEnd(this, text);
-    if (choice == 0 || choice == 1) {
-        const auto k = static_cast<std::size_t>(choice);
-        m_nEndX = check.xs[k];
-        m_nEndY = check.ys[k];
+    pos::ui::ArcPrompt prompt;
+    prompt.parent = this;
+    prompt.icon = QMessageBox::Warning;
+    prompt.takeEnd = [this](std::int32_t x, std::int32_t y) {
+        m_nEndX = x;
+        m_nEndY = y;
         m_ui->endXEdit->setText(QString::number(m_nEndX));
         m_ui->endYEdit->setText(QString::number(m_nEndY));
-    }
-    return false; // the user confirms the corrected end point again
+    };
+    return pos::ui::ConfirmArc(prompt, bx, by, segment);
 }
 
 bool CSetStep::SavePage()

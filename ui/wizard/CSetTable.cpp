@@ -1,17 +1,16 @@
 #include "wizard/CSetTable.h"
 
 #include "controls/CVSFlexGrid.h"
-#include "dialogs/CGraphicDisplay.h"
 #include "dialogs/CImportDxf.h"
-#include "geometry/ArcCheck.h"
 #include "geometry/DxfReader.h"
+#include "guide/Prompter.h"
 #include "res/UiText.h"
 #include "wizard/Checks.h"
+#include "wizard/SegmentGrid.h"
 
 #include "ui_CSetTable.h"
 
 #include <QClipboard>
-#include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
@@ -25,8 +24,8 @@ using pos::ui::StrF;
 namespace {
 
 enum Column {
-    kColNumber = 0,
-    kColType = 1,
+    kColNumber = pos::ui::kNumberColumn,
+    kColType = pos::ui::kTypeColumn,
     kColCentreMode = 2,
     kColAccDecTime = 3,
     kColInitialSpeed = 4,
@@ -38,28 +37,17 @@ enum Column {
     kColCount = 10,
 };
 
+const pos::ui::SegmentColumns kColumns{kColAccDecTime, kColMaxSpeed, kColEndX, kColCentreX,
+                                       kColCount};
+
 constexpr int kFirstRow = CVSFlexGrid::kFixedRows;
 constexpr int kInitialRows = kFirstRow + 4;
 constexpr int kMaxSegments = static_cast<int>(pos::kMaxSegments);
 constexpr int kMaxRows = kFirstRow + kMaxSegments;
-const QColor kGridColour(196, 228, 255);
-
-QStringList Pieces(int id)
-{
-    QStringList pieces = Str(id).split(QLatin1Char('|'));
-    if (!pieces.isEmpty() && pieces.last().isEmpty())
-        pieces.removeLast(); // the list ends with a bar
-    return pieces;
-}
 
 bool IsArcOnlyColumn(int col)
 {
     return col == kColCentreMode || col == kColCentreX || col == kColCentreY;
-}
-
-pos::NumberField FieldKind(int col)
-{
-    return col <= kColMaxSpeed ? pos::NumberField::Unsigned32 : pos::NumberField::Signed32;
 }
 
 // The item of a list column that a pasted text names: the same text, else
@@ -83,6 +71,7 @@ CSetTable::CSetTable(QWidget *parent)
 {
     m_ui->setupUi(this);
     CVSFlexGrid *g = grid();
+    m_menu = new pos::ui::GridMenu(this, g, [this] { return CreateContextMenu(); });
     connect(g, &CVSFlexGrid::beforeEdit, this, &CSetTable::OnBeforeEditGrid);
     connect(g, &CVSFlexGrid::validateEdit, this, &CSetTable::OnValidateEditGrid);
     connect(g, &CVSFlexGrid::mouseUp, this, &CSetTable::OnMouseUpGrid);
@@ -104,25 +93,12 @@ CVSFlexGrid *CSetTable::grid() const
 void CSetTable::OnInitDialog()
 {
     CVSFlexGrid *g = grid();
-    g->setBackColor(kGridColour);
-    g->setBackColorFixed(kGridColour);
-    g->setCols(kColCount);
+    pos::ui::SetUpSegmentGrid(
+        g, kColumns, pos::sid::TableHeaderTop, pos::sid::TableHeaderBottom,
+        {kColNumber, kColType, kColCentreMode, kColAccDecTime},
+        {{kColNumber, 600}, {kColType, 1200}, {kColCentreMode, 1300}, {kColAccDecTime, 1500}});
     g->setRows(kInitialRows);
-    const QStringList top = Pieces(1);
-    const QStringList bottom = Pieces(10040);
-    for (int c = 0; c < kColCount && c < top.size(); ++c) {
-        g->setTextMatrix(0, c, top[c]);
-        g->setTextMatrix(1, c, c < bottom.size() ? bottom[c] : QString());
-        g->setColAlignment(c, Qt::AlignCenter);
-    }
-    g->setMergeRow(0, true);
-    for (int c = kColNumber; c <= kColAccDecTime; ++c)
-        g->setMergeCol(c, true);
-    const int widths[] = {600, 1200, 1300, 1500};
-    for (int c = 0; c < 4; ++c)
-        g->setColWidth(c, widths[c]);
-    g->setColComboList(kColType, Pieces(pos::sid::TypeList));
-    g->setColComboList(kColCentreMode, Pieces(pos::sid::CentreModeList));
+    g->setColComboList(kColCentreMode, pos::ui::Pieces(pos::sid::CentreModeList));
     FillGridFromRecord(m_pConfig);
 }
 
@@ -130,14 +106,7 @@ void CSetTable::OnInitDialog()
 
 int CSetTable::ParseTypeCell(int row, int col) const
 {
-    const QString text = grid()->textMatrix(row, col);
-    if (text == Str(pos::sid::StraightLine))
-        return pos::kTypeLine;
-    if (text == Str(pos::sid::ClockwiseArc))
-        return pos::kTypeCw;
-    if (text == Str(pos::sid::CounterclockwiseArc))
-        return pos::kTypeCcw;
-    return 0;
+    return pos::ui::TypeFromText(grid()->textMatrix(row, col));
 }
 
 int CSetTable::ParseCentreModeCell(int type, int row, int col) const
@@ -149,16 +118,9 @@ int CSetTable::ParseCentreModeCell(int type, int row, int col) const
                                                                            : pos::kCentrePoint;
 }
 
-bool CSetTable::HasNumber(int row) const
-{
-    return !grid()->textMatrix(row, kColNumber).isEmpty();
-}
-
 std::int64_t CSetTable::CellValue(int row, int col) const
 {
-    const pos::NumberCheck check
-        = pos::ValidateNumberField(grid()->textMatrix(row, col).toStdString(), FieldKind(col));
-    return check.ok() ? check.value : 0;
+    return pos::ui::CellValue(grid(), row, col, kColumns.field(col));
 }
 
 pos::PosSegment CSetTable::RowSegment(int row) const
@@ -177,20 +139,6 @@ pos::PosSegment CSetTable::RowSegment(int row) const
     return s; // no begin point: the table has none
 }
 
-QString CSetTable::FieldName(int row, int col) const
-{
-    return StrF(pos::sid::SegmentNo, {std::int64_t{row - 1}}) + grid()->columnTitle(col);
-}
-
-int CSetTable::FilledEnd(int last) const
-{
-    last = std::min(last, grid()->rows() - 1);
-    int end = kFirstRow;
-    while (end <= last && HasNumber(end))
-        ++end;
-    return end;
-}
-
 void CSetTable::FillGridFromRecord(const pos::PosConfig *record)
 {
     if (!record)
@@ -206,17 +154,13 @@ void CSetTable::FillGridFromRecord(const pos::PosConfig *record)
             continue;
         const pos::PosSegment &s = it->second;
         g->setTextMatrix(r, kColNumber, QString::number(r - 1));
-        const bool line = s.type == pos::kTypeLine;
-        g->setTextMatrix(r, kColType,
-                         Str(line                     ? pos::sid::StraightLine
-                             : s.type == pos::kTypeCw ? pos::sid::ClockwiseArc
-                                                      : pos::sid::CounterclockwiseArc));
+        g->setTextMatrix(r, kColType, pos::ui::TypeText(s.type));
         // A straight line keeps its arc cells empty, also over a row that
         // held an arc before.
         QString mode;
-        if (!line && s.centreMode == pos::kCentrePoint)
+        if (s.isArc() && s.centreMode == pos::kCentrePoint)
             mode = Str(pos::sid::CentrePoint);
-        else if (!line && s.centreMode == pos::kPassPoint)
+        else if (s.isArc() && s.centreMode == pos::kPassPoint)
             mode = Str(pos::sid::PassThroughPoint);
         g->setTextMatrix(r, kColCentreMode, mode);
         g->setTextMatrix(r, kColAccDecTime, QString::number(s.accDecTime));
@@ -224,8 +168,7 @@ void CSetTable::FillGridFromRecord(const pos::PosConfig *record)
         g->setTextMatrix(r, kColMaxSpeed, QString::number(s.maxSpeed));
         g->setTextMatrix(r, kColEndX, QString::number(s.endX));
         g->setTextMatrix(r, kColEndY, QString::number(s.endY));
-        g->setTextMatrix(r, kColCentreX, line ? QString() : QString::number(s.centreX));
-        g->setTextMatrix(r, kColCentreY, line ? QString() : QString::number(s.centreY));
+        pos::ui::WriteCircleCells(g, r, kColumns, s);
     }
 }
 
@@ -236,7 +179,7 @@ bool CSetTable::RowsAboveFilled(int row) const
     if (row < kFirstRow)
         return false;
     for (int r = kFirstRow; r < row; ++r)
-        if (!HasNumber(r))
+        if (!pos::ui::HasNumber(grid(), r))
             return false;
     return true;
 }
@@ -275,7 +218,7 @@ void CSetTable::ApplyTypePick(int row, int pick)
             if (g->textMatrix(row, c).isEmpty())
                 g->setTextMatrix(row, c, QString::number(0));
     }
-    if (!HasNumber(row)) { // a new segment
+    if (!pos::ui::HasNumber(g, row)) { // a new segment
         g->setTextMatrix(row, kColNumber, QString::number(row - 1));
         RenumberRows();
         for (int c = kColAccDecTime; c <= kColEndY; ++c)
@@ -304,41 +247,35 @@ void CSetTable::RenumberRows()
 
 void CSetTable::OnMouseUpGrid(int button, int, double, double)
 {
-    if (button == CVSFlexGrid::RightButton)
-        grid()->selectUnderMouse();
+    m_menu->mouseUp(button);
 }
 
 // --- context menu -------------------------------------------------------------
 
 std::unique_ptr<QMenu> CSetTable::CreateContextMenu()
 {
+    using pos::ui::AddCommand;
     auto menu = std::make_unique<QMenu>(this);
     menu->setObjectName(QStringLiteral("tableMenu"));
-    auto add = [this](QMenu *into, const QString &text, Command id, const char *name, auto slot) {
-        QAction *a = into->addAction(text);
-        a->setData(static_cast<int>(id));
-        a->setObjectName(QLatin1String(name));
-        connect(a, &QAction::triggered, this, slot);
-        return a;
-    };
-    add(menu.get(), tr("&Insert Section"), IdInsertSection, "insertSection",
-        &CSetTable::OnInsertSection);
-    add(menu.get(), tr("&Add Empty Row"), IdAddEmptyRow, "addEmptyRow", &CSetTable::OnAddEmptyRow);
-    add(menu.get(), tr("&Delete Row"), IdDeleteRow, "deleteRow", &CSetTable::OnDeleteRow);
-    menu->addSeparator();
-    QMenu *show = menu->addMenu(tr("&Graphic Locus Display"));
-    show->setObjectName(QStringLiteral("graphicMenu"));
-    show->menuAction()->setObjectName(QStringLiteral("graphicMenu"));
-    add(show, tr("To &Current Row"), IdShowToCurrent, "showToCurrent",
-        [this] { ShowTableTrajectory(true); });
-    add(show, tr("&All Rows"), IdShowAll, "showAll", [this] { ShowTableTrajectory(false); });
-    menu->addSeparator();
+    QMenu *m = menu.get();
+    AddCommand(m, tr("&Insert Section"), IdInsertSection, "insertSection", this,
+               &CSetTable::OnInsertSection);
+    AddCommand(m, tr("&Add Empty Row"), IdAddEmptyRow, "addEmptyRow", this,
+               &CSetTable::OnAddEmptyRow);
+    AddCommand(m, tr("&Delete Row"), IdDeleteRow, "deleteRow", this, &CSetTable::OnDeleteRow);
+    m->addSeparator();
+    QMenu *show = pos::ui::AddSubmenu(m, tr("&Graphic Locus Display"), "graphicMenu");
+    AddCommand(show, tr("To &Current Row"), IdShowToCurrent, "showToCurrent", this,
+               [this] { ShowTableTrajectory(true); });
+    AddCommand(show, tr("&All Rows"), IdShowAll, "showAll", this,
+               [this] { ShowTableTrajectory(false); });
+    m->addSeparator();
     QAction *copy
-        = add(menu.get(), tr("&Copy Rows"), IdCopyRows, "copyRows", &CSetTable::OnCopyRows);
+        = AddCommand(m, tr("&Copy Rows"), IdCopyRows, "copyRows", this, &CSetTable::OnCopyRows);
     QAction *paste
-        = add(menu.get(), tr("&Paste Rows"), IdPasteRows, "pasteRows", &CSetTable::OnPasteRows);
-    QAction *speeds = add(menu.get(), tr("Set &Speeds and Time..."), IdSetSpeeds, "setSpeeds",
-                          &CSetTable::OnSetSpeedsAndTime);
+        = AddCommand(m, tr("&Paste Rows"), IdPasteRows, "pasteRows", this, &CSetTable::OnPasteRows);
+    AddCommand(m, tr("Set &Speeds and Time..."), IdSetSpeeds, "setSpeeds", this,
+               &CSetTable::OnSetSpeedsAndTime);
     // The keys are the grid's; the menu only shows them.
     copy->setShortcut(QKeySequence::Copy);
     paste->setShortcut(QKeySequence::Paste);
@@ -346,33 +283,22 @@ std::unique_ptr<QMenu> CSetTable::CreateContextMenu()
         a->setShortcutContext(Qt::WidgetShortcut);
 
     const CVSFlexGrid *g = grid();
-    const int cur = g->row();
-    if (cur < kFirstRow || g->textMatrix(kFirstRow, kColNumber).isEmpty())
-        for (QAction *a : show->actions())
-            a->setEnabled(false);
-    if (g->rows() <= kFirstRow) {
-        menu->findChild<QAction *>(QStringLiteral("deleteRow"))->setEnabled(false);
-        copy->setEnabled(false);
-    }
-    paste->setEnabled(!QGuiApplication::clipboard()->text().isEmpty());
-    speeds->setEnabled(!SelectedFilledRows().empty());
+    std::vector<int> grey;
+    if (g->row() < kFirstRow || !pos::ui::HasNumber(g, kFirstRow))
+        grey.insert(grey.end(), {IdShowToCurrent, IdShowAll});
+    if (g->rows() <= kFirstRow)
+        grey.insert(grey.end(), {IdDeleteRow, IdCopyRows});
+    if (QGuiApplication::clipboard()->text().isEmpty())
+        grey.push_back(IdPasteRows);
+    if (SelectedFilledRows().empty())
+        grey.push_back(IdSetSpeeds);
+    pos::ui::GreyCommands(m, grey);
     return menu;
 }
 
 void CSetTable::OnContextMenu(const QPoint &globalPos)
 {
-    grid()->finishEditing();
-    const QRect gridRect(grid()->mapTo(this, QPoint(0, 0)), grid()->size());
-    if (!gridRect.contains(mapFromGlobal(globalPos)))
-        return;
-    const std::unique_ptr<QMenu> menu = CreateContextMenu();
-    pos::ui::Prompts().popupMenu(menu.get(), globalPos);
-}
-
-void CSetTable::contextMenuEvent(QContextMenuEvent *event)
-{
-    OnContextMenu(event->globalPos());
-    event->accept();
+    m_menu->popup(globalPos);
 }
 
 // --- commands -------------------------------------------------------------------
@@ -431,26 +357,12 @@ void CSetTable::ShowTableTrajectory(bool toCurrent)
     grid()->finishEditing();
     if (!ValidateTable(toCurrent, false))
         return;
-    CVSFlexGrid *g = grid();
-    const int end = FilledEnd(toCurrent ? g->row() : g->rows() - 1);
-    auto *display = new CGraphicDisplay(end - kFirstRow, this);
-    display->setObjectName(QStringLiteral("graphicDisplay"));
-    display->setAttribute(Qt::WA_DeleteOnClose);
-    CGraphicDisplay::Arrays &a = display->arrays();
-    std::vector<std::int32_t> modes;
-    for (int i = 0; i < display->count(); ++i) {
-        const pos::PosSegment s = RowSegment(i + kFirstRow);
-        const auto k = static_cast<std::size_t>(i);
-        a.type[k] = s.type;
-        a.endX[k] = s.endX;
-        a.endY[k] = s.endY;
-        a.centreX[k] = s.centreX;
-        a.centreY[k] = s.centreY;
-        modes.push_back(s.centreMode);
-    }
-    display->setActionMode(m_pConfig ? m_pConfig->actionMode : 0);
-    display->setCentreModes(std::move(modes));
-    display->open();
+    const CVSFlexGrid *g = grid();
+    const int end = pos::ui::FilledEnd(g, toCurrent ? g->row() : g->rows() - 1);
+    std::vector<pos::PosSegment> segments;
+    for (int r = kFirstRow; r < end; ++r)
+        segments.push_back(RowSegment(r));
+    pos::ui::ShowSegments(this, segments, m_pConfig ? m_pConfig->actionMode : 0);
 }
 
 void CSetTable::OnLoadDxfFile()
@@ -459,9 +371,8 @@ void CSetTable::OnLoadDxfFile()
     if (path.isEmpty())
         return;
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    pos::CDxfReader reader;
-    std::unique_ptr<pos::PosConfig> record
-        = reader.ReadDxfFile(QFile::encodeName(path).toStdString());
+    pos::Result<pos::PosConfig> record
+        = pos::CDxfReader().ReadDxfFile(QFile::encodeName(path).toStdString());
     QGuiApplication::restoreOverrideCursor();
     if (!record) {
         pos::ui::ShowOk(
@@ -470,14 +381,14 @@ void CSetTable::OnLoadDxfFile()
     }
     // The dialog works on the drawing's own record; the grid takes it over
     // only after OK, and the wizard's record only when the page is left.
-    m_pImported = std::move(record);
-    auto *dialog = new CImportDxf(m_pImported.get(), this);
+    m_imported = std::make_unique<pos::PosConfig>(std::move(*record));
+    auto *dialog = new CImportDxf(m_imported.get(), this);
     dialog->setObjectName(QStringLiteral("importDxf"));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &QDialog::finished, this, [this](int result) {
-        if (result == QDialog::Accepted && m_pImported)
-            FillGridFromRecord(m_pImported.get());
-        m_pImported.reset();
+        if (result == QDialog::Accepted && m_imported)
+            FillGridFromRecord(m_imported.get());
+        m_imported.reset();
     });
     dialog->open();
 }
@@ -486,8 +397,7 @@ void CSetTable::OnLoadDxfFile()
 
 bool CSetTable::ValidateTable(bool upToCurrent, bool allowEmpty)
 {
-    const int last = upToCurrent ? grid()->row() : grid()->rows() - 1;
-    const int end = FilledEnd(last);
+    const int end = pos::ui::FilledEnd(grid(), upToCurrent ? grid()->row() : grid()->rows() - 1);
     if (end <= kFirstRow) {
         if (allowEmpty)
             return true;
@@ -499,54 +409,8 @@ bool CSetTable::ValidateTable(bool upToCurrent, bool allowEmpty)
 
 bool CSetTable::CheckTableRows(int last)
 {
-    CVSFlexGrid *g = grid();
-    // The rows checked so far, as the record will hold them: where an arc
-    // begins follows the same rule as on the step page.
-    pos::PosConfig checked;
-    checked.actionMode = m_pConfig ? m_pConfig->actionMode : 0;
-    for (int r = kFirstRow; r <= last; ++r) {
-        const int type = ParseTypeCell(r, kColType);
-        for (int c = kColAccDecTime; c <= kColCentreY; ++c) {
-            const QString text = g->textMatrix(r, c);
-            if (text.isEmpty() && (c == kColCentreX || c == kColCentreY) && type == pos::kTypeLine)
-                continue;
-            const pos::NumberCheck check
-                = pos::ValidateNumberField(text.toStdString(), FieldKind(c));
-            if (check.ok())
-                continue;
-            g->select(r, c);
-            pos::ui::ShowOk(this, StrF(check.messageId, {FieldName(r, c).toStdString()}));
-            return false;
-        }
-        const pos::PosSegment segment = RowSegment(r);
-        const auto number = static_cast<std::uint32_t>(r - 1);
-        checked.segments[number] = segment;
-        if (r == kFirstRow || type == pos::kTypeLine)
-            continue;
-        std::int32_t bx = 0;
-        std::int32_t by = 0;
-        pos::SegmentBeginPoint(checked, number, bx, by);
-        const pos::ArcCheck check = pos::CheckSegmentArc(bx, by, segment);
-        if (check.result == pos::kArcOk)
-            continue;
-        const QString prefix = StrF(pos::sid::SegmentNo, {std::int64_t{r - 1}});
-        if (check.result == pos::kArcImpossible) {
-            g->select(r, kColCentreX);
-            pos::ui::ShowOk(this, prefix + QLatin1Char(' ') + Str(pos::sid::NoArc));
-            return false;
-        }
-        const QString text = prefix + QLatin1Char('\n')
-                             + QString::fromStdString(pos::ArcChoiceMessage(
-                                 check, bx, by, segment, pos::CurrentLanguage()));
-        const int choice = pos::ui::Prompts().chooseArcEnd(this, text);
-        if (choice == 0 || choice == 1) {
-            const auto k = static_cast<std::size_t>(choice);
-            g->setTextMatrix(r, kColEndX, QString::number(check.xs[k]));
-            g->setTextMatrix(r, kColEndY, QString::number(check.ys[k]));
-        }
-        return false; // the user confirms the corrected end point again
-    }
-    return true;
+    return pos::ui::CheckRows(this, grid(), last, kColumns, m_pConfig ? m_pConfig->actionMode : 0,
+                              [this](int row) { return RowSegment(row); });
 }
 
 bool CSetTable::CheckTableCapacity()
@@ -558,12 +422,12 @@ bool CSetTable::CheckTableCapacity()
     table.maxD = m_pConfig->maxD;
     table.startM = m_pConfig->startM;
     table.maxM = m_pConfig->maxM;
-    for (int r = kFirstRow; r < grid()->rows() && HasNumber(r); ++r)
+    for (int r = kFirstRow; r < grid()->rows() && pos::ui::HasNumber(grid(), r); ++r)
         table.segments[static_cast<std::uint32_t>(r - 1)].type = ParseTypeCell(r, kColType);
-    pos::Problem problem;
-    if (pos::CheckAddressCapacity(table, 0, &problem, pos::CurrentLanguage()))
+    const pos::Status fits = pos::CheckAddressCapacity(table, 0);
+    if (fits)
         return false;
-    pos::ui::ShowOk(this, QString::fromStdString(problem.text));
+    pos::ui::ShowOk(this, pos::ui::Say(fits.error()));
     return true;
 }
 
@@ -577,7 +441,7 @@ bool CSetTable::CommitTable(bool allowEmpty)
     if (!m_pConfig)
         return true;
     m_pConfig->segments.clear();
-    for (int r = kFirstRow; r < grid()->rows() && HasNumber(r); ++r) {
+    for (int r = kFirstRow; r < grid()->rows() && pos::ui::HasNumber(grid(), r); ++r) {
         const pos::PosSegment s = RowSegment(r);
         m_pConfig->segments[s.number] = s;
     }
@@ -590,7 +454,7 @@ std::vector<int> CSetTable::SelectedFilledRows() const
 {
     std::vector<int> out;
     for (const int r : grid()->selectedRows())
-        if (HasNumber(r))
+        if (pos::ui::HasNumber(grid(), r))
             out.push_back(r);
     return out;
 }
@@ -668,7 +532,7 @@ void CSetTable::OnPasteRows()
                              "chosen. Nothing was pasted.");
                 else
                     why = tr("%1 stays empty on a straight line. Nothing was pasted.");
-                refuse(r, c, why.arg(FieldName(r, c)));
+                refuse(r, c, why.arg(pos::ui::CellName(g, r, c)));
                 return;
             }
             if (!list) {
@@ -681,7 +545,7 @@ void CSetTable::OnPasteRows()
                 refuse(r, c,
                        tr("%1: \"%2\" is not one of the choices of this column. Nothing was "
                           "pasted.")
-                           .arg(FieldName(r, c), cell));
+                           .arg(pos::ui::CellName(g, r, c), cell));
                 return;
             }
             if (c == kColType)

@@ -16,7 +16,6 @@
 // centre-point arc must end on its circle; a pass-through arc needs three
 // distinct points that are not on one straight line.
 
-#include "guide/Prompter.h"
 #include "wizard/CBasePage.h"
 
 #include <QStringList>
@@ -26,6 +25,10 @@
 
 class CVSFlexGrid;
 class QMenu;
+
+namespace pos::ui {
+class GridMenu;
+}
 
 namespace Ui {
 class CSetTable;
@@ -85,9 +88,6 @@ public slots:
     // Gives the selected filled rows the same speeds and time.
     void OnSetSpeedsAndTime();
 
-protected:
-    void contextMenuEvent(QContextMenuEvent *event) override;
-
 private slots:
     void OnBeforeEditGrid(int row, int col, bool *cancel);
     void OnValidateEditGrid(int row, int col, bool *cancel);
@@ -104,13 +104,11 @@ private:
     bool ValidateTable(bool upToCurrent, bool allowEmpty);
     bool CheckTableRows(int last);
     bool CheckTableCapacity();
-    int FilledEnd(int last) const;
-    bool HasNumber(int row) const;
     std::int64_t CellValue(int row, int col) const;
     pos::PosSegment RowSegment(int row) const;
     std::vector<int> SelectedFilledRows() const;
-    QString FieldName(int row, int col) const;
 
     std::unique_ptr<Ui::CSetTable> m_ui;
-    std::unique_ptr<pos::PosConfig> m_pImported; // the drawing while the import dialog is open
+    pos::ui::GridMenu *m_menu;
+    std::unique_ptr<pos::PosConfig> m_imported; // the drawing while the import dialog is open
 };
