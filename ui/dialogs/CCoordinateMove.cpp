@@ -3,26 +3,21 @@
 #include "guide/Prompter.h"
 #include "res/UiText.h"
 
-#include "ui_CCoordinateMove.h"
-
 #include <QRegularExpression>
 
 #include <limits>
 
 CCoordinateMove::CCoordinateMove(QWidget *parent)
     : QDialog(parent)
-    , m_ui(std::make_unique<Ui::CCoordinateMove>())
 {
-    m_ui->setupUi(this);
-    for (QLineEdit *edit : {m_ui->xEdit, m_ui->yEdit}) {
+    m_ui.setupUi(this);
+    for (QLineEdit *edit : {m_ui.xEdit, m_ui.yEdit}) {
         edit->setMaxLength(kMaxChars);
         edit->setText(QString::number(0));
     }
-    connect(m_ui->okButton, &QPushButton::clicked, this, &CCoordinateMove::accept);
-    connect(m_ui->cancelButton, &QPushButton::clicked, this, &CCoordinateMove::reject);
+    connect(m_ui.okButton, &QPushButton::clicked, this, &CCoordinateMove::accept);
+    connect(m_ui.cancelButton, &QPushButton::clicked, this, &CCoordinateMove::reject);
 }
-
-CCoordinateMove::~CCoordinateMove() = default;
 
 bool CCoordinateMove::transfer(QLineEdit *edit, std::int32_t &value)
 {
@@ -48,7 +43,7 @@ void CCoordinateMove::accept()
 {
     std::int32_t x = 0;
     std::int32_t y = 0;
-    if (!transfer(m_ui->xEdit, x) || !transfer(m_ui->yEdit, y))
+    if (!transfer(m_ui.xEdit, x) || !transfer(m_ui.yEdit, y))
         return;
     m_nX = x;
     m_nY = y;

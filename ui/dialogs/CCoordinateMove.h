@@ -8,11 +8,9 @@
 #include <cstdint>
 #include <memory>
 
-class QLineEdit;
+#include "ui_CCoordinateMove.h"
 
-namespace Ui {
-class CCoordinateMove;
-}
+class QLineEdit;
 
 class CCoordinateMove : public QDialog
 {
@@ -22,7 +20,6 @@ public:
     static constexpr int kMaxChars = 8; // seven digits after a minus sign, or eight digits
 
     explicit CCoordinateMove(QWidget *parent = nullptr);
-    ~CCoordinateMove() override;
 
     // Both 0 until OK has taken the edits over.
     std::int32_t xDisplacement() const { return m_nX; }
@@ -36,7 +33,7 @@ public:
 private:
     bool transfer(QLineEdit *edit, std::int32_t &value);
 
-    std::unique_ptr<Ui::CCoordinateMove> m_ui;
+    Ui::CCoordinateMove m_ui;
     std::int32_t m_nX = 0;
     std::int32_t m_nY = 0;
 };

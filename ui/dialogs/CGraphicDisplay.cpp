@@ -2,39 +2,34 @@
 
 #include "controls/CGraphicShow.h"
 
-#include "ui_CGraphicDisplay.h"
-
 #include <algorithm>
 
 CGraphicDisplay::CGraphicDisplay(std::int32_t count, QWidget *parent)
     : QDialog(parent)
-    , m_ui(std::make_unique<Ui::CGraphicDisplay>())
     , m_nCount(std::max<std::int32_t>(count, 0))
     , m_nCurrent(m_nCount)
 {
-    m_ui->setupUi(this);
+    m_ui.setupUi(this);
     const auto n = static_cast<std::size_t>(m_nCount);
     Arrays &a = m_arrays;
     for (auto *v : {&a.centreX, &a.centreY, &a.beginX, &a.beginY, &a.endX, &a.endY, &a.type})
         v->assign(n, 0);
-    connect(m_ui->closeButton, &QPushButton::clicked, this, &CGraphicDisplay::accept);
+    connect(m_ui.closeButton, &QPushButton::clicked, this, &CGraphicDisplay::accept);
 }
-
-CGraphicDisplay::~CGraphicDisplay() = default;
 
 CGraphicShow *CGraphicDisplay::display() const
 {
-    return m_ui->display;
+    return m_ui.display;
 }
 
 void CGraphicDisplay::setActionMode(int mode)
 {
-    m_ui->display->setActionMode(mode);
+    m_ui.display->setActionMode(mode);
 }
 
 void CGraphicDisplay::setCentreModes(std::vector<std::int32_t> modes)
 {
-    m_ui->display->setCentreModes(std::move(modes));
+    m_ui.display->setCentreModes(std::move(modes));
 }
 
 void CGraphicDisplay::OnInitDialog()
@@ -47,10 +42,10 @@ void CGraphicDisplay::OnInitDialog()
     Arrays &a = m_arrays;
     for (auto *v : {&a.centreX, &a.centreY, &a.beginX, &a.beginY, &a.endX, &a.endY, &a.type})
         v->resize(n, 0);
-    m_ui->display->DrawTrajectory(a.centreX.data(), a.centreY.data(), a.beginX.data(),
-                                  a.beginY.data(), a.endX.data(), a.endY.data(), a.type.data(),
-                                  m_nCount, m_nCurrent, true);
-    m_ui->closeButton->setFocus();
+    m_ui.display->DrawTrajectory(a.centreX.data(), a.centreY.data(), a.beginX.data(),
+                                 a.beginY.data(), a.endX.data(), a.endY.data(), a.type.data(),
+                                 m_nCount, m_nCurrent, true);
+    m_ui.closeButton->setFocus();
 }
 
 void CGraphicDisplay::showEvent(QShowEvent *event)

@@ -11,11 +11,9 @@
 #include <memory>
 #include <vector>
 
-class CGraphicShow;
+#include "ui_CGraphicDisplay.h"
 
-namespace Ui {
-class CGraphicDisplay;
-}
+class CGraphicShow;
 
 class CGraphicDisplay : public QDialog
 {
@@ -25,7 +23,6 @@ public:
 
     // count < 0 counts as 0. The current segment passed to the view is count.
     explicit CGraphicDisplay(std::int32_t count, QWidget *parent = nullptr);
-    ~CGraphicDisplay() override;
 
     std::int32_t count() const { return m_nCount; }
     std::int32_t current() const { return m_nCurrent; }
@@ -52,7 +49,7 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    std::unique_ptr<Ui::CGraphicDisplay> m_ui;
+    Ui::CGraphicDisplay m_ui;
     Arrays m_arrays;
     std::int32_t m_nCount;
     std::int32_t m_nCurrent;

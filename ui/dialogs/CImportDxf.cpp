@@ -5,8 +5,6 @@
 #include "res/UiText.h"
 #include "wizard/SegmentGrid.h"
 
-#include "ui_CImportDxf.h"
-
 #include <QMenu>
 
 #include <algorithm>
@@ -16,21 +14,16 @@ using pos::ui::StrF;
 
 namespace {
 
-enum Column {
-    kColNumber = pos::ui::kNumberColumn,
-    kColType = pos::ui::kTypeColumn,
-    kColBeginX = 2,
-    kColBeginY = 3,
-    kColEndX = 4,
-    kColEndY = 5,
-    kColCentreX = 6,
-    kColCentreY = 7,
-    kColCount = 8,
-};
+// The columns: the segment number, the type, the begin point (shown only),
+// the end point and the circle centre. Every coordinate may be negative; a
+// number that does not fit 32 bits is refused like a misplaced minus sign.
+constexpr int kColBeginX = 2;
+constexpr int kColBeginY = 3;
+constexpr pos::ui::SegmentColumns kColumns{kColBeginX, -1, 4, 6, 8};
+constexpr int kColNumber = pos::ui::kNumberColumn;
+constexpr int kColType = pos::ui::kTypeColumn;
 
-// Every coordinate may be negative; a number that does not fit 32 bits is
-// refused like a misplaced minus sign.
-const pos::ui::SegmentColumns kColumns{kColBeginX, -1, kColEndX, kColCentreX, kColCount};
+using namespace pos::ui::commands;
 
 constexpr int kFirstRow = CVSFlexGrid::kFixedRows;
 constexpr int kMaxSegments = static_cast<int>(pos::kMaxSegments);
@@ -58,12 +51,11 @@ std::int64_t LeadingNumber(const QString &text)
 
 CImportDxf::CImportDxf(pos::PosConfig *config, QWidget *parent)
     : QDialog(parent)
-    , m_ui(std::make_unique<Ui::CImportDxf>())
     , m_pConfig(config)
 {
-    m_ui->setupUi(this);
-    connect(m_ui->okButton, &QPushButton::clicked, this, &CImportDxf::accept);
-    connect(m_ui->cancelButton, &QPushButton::clicked, this, &CImportDxf::reject);
+    m_ui.setupUi(this);
+    connect(m_ui.okButton, &QPushButton::clicked, this, &CImportDxf::accept);
+    connect(m_ui.cancelButton, &QPushButton::clicked, this, &CImportDxf::reject);
     CVSFlexGrid *g = grid();
     m_menu = new pos::ui::GridMenu(this, g, [this] { return CreateContextMenu(); });
     connect(g, &CVSFlexGrid::beforeEdit, this, &CImportDxf::OnBeforeEditGrid);
@@ -85,7 +77,7 @@ CImportDxf::~CImportDxf()
 
 CVSFlexGrid *CImportDxf::grid() const
 {
-    return m_ui->grid;
+    return m_ui.grid;
 }
 
 void CImportDxf::FillGrid()
@@ -110,8 +102,8 @@ void CImportDxf::FillGrid()
         g->setTextMatrix(r, kColType, pos::ui::TypeText(s.type));
         g->setTextMatrix(r, kColBeginX, QString::number(s.beginX));
         g->setTextMatrix(r, kColBeginY, QString::number(s.beginY));
-        g->setTextMatrix(r, kColEndX, QString::number(s.endX));
-        g->setTextMatrix(r, kColEndY, QString::number(s.endY));
+        g->setTextMatrix(r, kColumns.endX, QString::number(s.endX));
+        g->setTextMatrix(r, kColumns.endY(), QString::number(s.endY));
         pos::ui::WriteCircleCells(g, r, kColumns, s);
     }
     g->setCellForeColor(kFirstRow, kColBeginX, g->rows() - 1, kColBeginY, kBeginColour);
@@ -136,10 +128,10 @@ pos::PosSegment CImportDxf::RowSegment(int row) const
     pos::PosSegment s;
     s.number = grid()->textMatrix(row, kColNumber).toUInt();
     s.type = ParseType(row);
-    s.endX = CellValue(row, kColEndX);
-    s.endY = CellValue(row, kColEndY);
-    s.centreX = CellValue(row, kColCentreX);
-    s.centreY = CellValue(row, kColCentreY);
+    s.endX = CellValue(row, kColumns.endX);
+    s.endY = CellValue(row, kColumns.endY());
+    s.centreX = CellValue(row, kColumns.centreX);
+    s.centreY = CellValue(row, kColumns.centreY());
     return s;
 }
 
@@ -151,7 +143,7 @@ void CImportDxf::OnBeforeEditGrid(int row, int col, bool *cancel)
         *cancel = true;
         return;
     }
-    if (col == kColCentreX || col == kColCentreY) {
+    if (col == kColumns.centreX || col == kColumns.centreY()) {
         const QString type = grid()->textMatrix(row, kColType);
         if (type.isEmpty() || type.compare(Str(pos::sid::StraightLine), Qt::CaseInsensitive) == 0)
             *cancel = true;
@@ -166,7 +158,7 @@ void CImportDxf::OnValidateEditGrid(int row, int col)
     const int pick = g->comboIndex();
     if (pick < 0)
         return;
-    for (const int c : {kColCentreX, kColCentreY}) {
+    for (const int c : {kColumns.centreX, kColumns.centreY()}) {
         if (pick == 0)
             g->setTextMatrix(row, c, QString());
         else if (g->textMatrix(row, c).isEmpty())
@@ -231,16 +223,6 @@ void CImportDxf::OnContextMenu(const QPoint &globalPos)
 
 // --- commands -----------------------------------------------------------------
 
-void CImportDxf::Renumber()
-{
-    CVSFlexGrid *g = grid();
-    for (int r = kFirstRow; r < g->rows(); ++r) {
-        if (g->textMatrix(r, kColType).isEmpty())
-            break;
-        g->setTextMatrix(r, kColNumber, QString::number(r - 1));
-    }
-}
-
 void CImportDxf::OnDeleteRow()
 {
     const int cur = grid()->row();
@@ -251,7 +233,7 @@ void CImportDxf::OnDeleteRow()
         != QMessageBox::Yes)
         return;
     grid()->removeItem(cur);
-    Renumber();
+    pos::ui::Renumber(grid());
 }
 
 void CImportDxf::ShiftRow(int row, std::int64_t dx, std::int64_t dy)
@@ -261,13 +243,13 @@ void CImportDxf::ShiftRow(int row, std::int64_t dx, std::int64_t dy)
         g->setTextMatrix(row, col, QString::number(LeadingNumber(g->textMatrix(row, col)) + by));
     };
     shift(kColBeginX, dx);
-    shift(kColEndX, dx);
+    shift(kColumns.endX, dx);
     shift(kColBeginY, dy);
-    shift(kColEndY, dy);
+    shift(kColumns.endY(), dy);
     const int type = ParseType(row);
     if (type == pos::kTypeCw || type == pos::kTypeCcw) {
-        shift(kColCentreX, dx);
-        shift(kColCentreY, dy);
+        shift(kColumns.centreX, dx);
+        shift(kColumns.centreY(), dy);
     }
 }
 
@@ -295,7 +277,8 @@ void CImportDxf::OnMoveAllLines()
 void CImportDxf::ReverseRow(int row)
 {
     CVSFlexGrid *g = grid();
-    for (const auto &[a, b] : {std::pair{kColBeginX, kColEndX}, std::pair{kColBeginY, kColEndY}}) {
+    for (const auto &[a, b] :
+         {std::pair{kColBeginX, kColumns.endX}, std::pair{kColBeginY, kColumns.endY()}}) {
         const QString first = g->textMatrix(row, a);
         g->setTextMatrix(row, a, g->textMatrix(row, b));
         g->setTextMatrix(row, b, first);
@@ -325,7 +308,7 @@ void CImportDxf::OnReverseAllLines()
 void CImportDxf::SwapRows(int a, int b)
 {
     CVSFlexGrid *g = grid();
-    for (int c = kColType; c < kColCount; ++c) {
+    for (int c = kColType; c < kColumns.count; ++c) {
         const QString first = g->textMatrix(a, c);
         g->setTextMatrix(a, c, g->textMatrix(b, c));
         g->setTextMatrix(b, c, first);

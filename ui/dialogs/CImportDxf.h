@@ -11,42 +11,20 @@
 // against the end point of the row before it, and the trajectory is shown in
 // absolute mode.
 
-#include "guide/PosConfig.h"
+#include "wizard/SegmentGrid.h"
+
+#include "ui_CImportDxf.h"
 
 #include <QDialog>
 
 #include <cstdint>
 #include <memory>
 
-class CVSFlexGrid;
-class QMenu;
-
-namespace pos::ui {
-class GridMenu;
-}
-
-namespace Ui {
-class CImportDxf;
-}
-
 class CImportDxf : public QDialog
 {
     Q_OBJECT
 public:
     static constexpr int kTemplateId = 1025;
-
-    // Command ids of the context menu (menu 1013), kept as the actions' data.
-    enum Command {
-        IdDeleteRow = 32780,
-        IdMoveUp = 32783,
-        IdMoveDown = 32784,
-        IdShowToCurrent = 32785,
-        IdShowAll = 32786,
-        IdReverseCurrent = 32787,
-        IdReverseAll = 32788,
-        IdMoveCurrent = 32791,
-        IdMoveAll = 32792,
-    };
 
     // config: the reader's record (keys from 0), not owned; may be null.
     explicit CImportDxf(pos::PosConfig *config, QWidget *parent = nullptr);
@@ -83,14 +61,13 @@ private:
     int ParseType(int row) const;
     std::int32_t CellValue(int row, int col) const;
     pos::PosSegment RowSegment(int row) const;
-    void Renumber();
     void SwapRows(int a, int b);
     void ShiftRow(int row, std::int64_t dx, std::int64_t dy);
     void ReverseRow(int row);
     bool CheckTable(int last);
     void ShowTrajectory(int count);
 
-    std::unique_ptr<Ui::CImportDxf> m_ui;
+    Ui::CImportDxf m_ui;
     pos::ui::GridMenu *m_menu;
     pos::PosConfig *m_pConfig; // not owned
 };

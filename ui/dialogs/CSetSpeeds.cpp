@@ -3,28 +3,23 @@
 #include "res/UiText.h"
 #include "wizard/Checks.h"
 
-#include "ui_CSetSpeeds.h"
-
 #include <QRegularExpression>
 
 CSetSpeeds::CSetSpeeds(QWidget *parent)
     : QDialog(parent)
-    , m_ui(std::make_unique<Ui::CSetSpeeds>())
 {
-    m_ui->setupUi(this);
-    connect(m_ui->okButton, &QPushButton::clicked, this, &CSetSpeeds::accept);
-    connect(m_ui->cancelButton, &QPushButton::clicked, this, &CSetSpeeds::reject);
+    m_ui.setupUi(this);
+    connect(m_ui.okButton, &QPushButton::clicked, this, &CSetSpeeds::accept);
+    connect(m_ui.cancelButton, &QPushButton::clicked, this, &CSetSpeeds::reject);
     setValues(m_values);
 }
-
-CSetSpeeds::~CSetSpeeds() = default;
 
 void CSetSpeeds::setValues(const pos::ui::SpeedsAndTime &values)
 {
     m_values = values;
-    m_ui->accDecTimeEdit->setText(QString::number(values.accDecTime));
-    m_ui->initialSpeedEdit->setText(QString::number(values.initialSpeed));
-    m_ui->maxSpeedEdit->setText(QString::number(values.maxSpeed));
+    m_ui.accDecTimeEdit->setText(QString::number(values.accDecTime));
+    m_ui.initialSpeedEdit->setText(QString::number(values.initialSpeed));
+    m_ui.maxSpeedEdit->setText(QString::number(values.maxSpeed));
 }
 
 bool CSetSpeeds::transfer(QLineEdit *edit, const QLabel *label, std::uint32_t &value)
@@ -50,9 +45,9 @@ bool CSetSpeeds::transfer(QLineEdit *edit, const QLabel *label, std::uint32_t &v
 void CSetSpeeds::accept()
 {
     pos::ui::SpeedsAndTime v;
-    if (!transfer(m_ui->accDecTimeEdit, m_ui->accDecTimeLabel, v.accDecTime)
-        || !transfer(m_ui->initialSpeedEdit, m_ui->initialSpeedLabel, v.initialSpeed)
-        || !transfer(m_ui->maxSpeedEdit, m_ui->maxSpeedLabel, v.maxSpeed))
+    if (!transfer(m_ui.accDecTimeEdit, m_ui.accDecTimeLabel, v.accDecTime)
+        || !transfer(m_ui.initialSpeedEdit, m_ui.initialSpeedLabel, v.initialSpeed)
+        || !transfer(m_ui.maxSpeedEdit, m_ui.maxSpeedLabel, v.maxSpeed))
         return;
     m_values = v;
     QDialog::accept();

@@ -5,6 +5,8 @@
 
 #include "guide/Prompter.h"
 
+#include "ui_CSetSpeeds.h"
+
 #include <QDialog>
 
 #include <memory>
@@ -12,16 +14,11 @@
 class QLabel;
 class QLineEdit;
 
-namespace Ui {
-class CSetSpeeds;
-}
-
 class CSetSpeeds : public QDialog
 {
     Q_OBJECT
 public:
     explicit CSetSpeeds(QWidget *parent = nullptr);
-    ~CSetSpeeds() override;
 
     void setValues(const pos::ui::SpeedsAndTime &values);
     // What OK took over (the values given before that until then).
@@ -35,6 +32,6 @@ public:
 private:
     bool transfer(QLineEdit *edit, const QLabel *label, std::uint32_t &value);
 
-    std::unique_ptr<Ui::CSetSpeeds> m_ui;
+    Ui::CSetSpeeds m_ui;
     pos::ui::SpeedsAndTime m_values;
 };

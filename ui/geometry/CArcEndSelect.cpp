@@ -1,30 +1,25 @@
 #include "geometry/CArcEndSelect.h"
 
-#include "ui_CArcEndSelect.h"
-
 CArcEndSelect::CArcEndSelect(QWidget *parent)
     : QDialog(parent)
-    , m_ui(std::make_unique<Ui::CArcEndSelect>())
 {
-    m_ui->setupUi(this);
+    m_ui.setupUi(this);
     setWindowTitle(QStringLiteral("Loomcraft"));
-    connect(m_ui->firstButton, &QPushButton::clicked, this, [this] { choose(0); });
-    connect(m_ui->secondButton, &QPushButton::clicked, this, [this] { choose(1); });
-    connect(m_ui->inputAgainButton, &QPushButton::clicked, this, &QDialog::reject);
-    m_ui->inputAgainButton->setDefault(true);
-    m_ui->inputAgainButton->setFocus();
+    connect(m_ui.firstButton, &QPushButton::clicked, this, [this] { choose(0); });
+    connect(m_ui.secondButton, &QPushButton::clicked, this, [this] { choose(1); });
+    connect(m_ui.inputAgainButton, &QPushButton::clicked, this, &QDialog::reject);
+    m_ui.inputAgainButton->setDefault(true);
+    m_ui.inputAgainButton->setFocus();
 }
-
-CArcEndSelect::~CArcEndSelect() = default;
 
 void CArcEndSelect::setMessage(const QString &text)
 {
-    m_ui->messageLabel->setText(text);
+    m_ui.messageLabel->setText(text);
 }
 
 QString CArcEndSelect::message() const
 {
-    return m_ui->messageLabel->text();
+    return m_ui.messageLabel->text();
 }
 
 void CArcEndSelect::choose(int choice)

@@ -7,16 +7,13 @@
 
 #include <memory>
 
-namespace Ui {
-class CArcEndSelect;
-}
+#include "ui_CArcEndSelect.h"
 
 class CArcEndSelect : public QDialog
 {
     Q_OBJECT
 public:
     explicit CArcEndSelect(QWidget *parent = nullptr);
-    ~CArcEndSelect() override;
 
     void setMessage(const QString &text);
     QString message() const;
@@ -26,6 +23,6 @@ public:
 private:
     void choose(int choice);
 
-    std::unique_ptr<Ui::CArcEndSelect> m_ui;
+    Ui::CArcEndSelect m_ui;
     int m_nChoice = 0;
 };

@@ -2,22 +2,17 @@
 
 #include "res/UiText.h"
 
-#include "ui_CFinalSet.h"
-
 CFinalSet::CFinalSet(QWidget *parent)
     : CBasePage(kTemplateId, parent)
-    , m_ui(std::make_unique<Ui::CFinalSet>())
 {
-    m_ui->setupUi(this);
+    m_ui.setupUi(this);
 }
-
-CFinalSet::~CFinalSet() = default;
 
 QStringList CFinalSet::items() const
 {
     QStringList out;
-    for (int i = 0; i < m_ui->itemList->count(); ++i)
-        out << m_ui->itemList->item(i)->text();
+    for (int i = 0; i < m_ui.itemList->count(); ++i)
+        out << m_ui.itemList->item(i)->text();
     return out;
 }
 
@@ -36,8 +31,8 @@ void CFinalSet::hideEvent(QHideEvent *event)
 void CFinalSet::refresh()
 {
     // Always the name as the name page has just stored it, and only that.
-    m_ui->itemList->clear();
+    m_ui.itemList->clear();
     if (m_pConfig)
-        m_ui->itemList->addItem(
+        m_ui.itemList->addItem(
             pos::ui::StrF(pos::sid::SubprogramCaption, {m_pConfig->subprogramName}));
 }

@@ -4,11 +4,9 @@
 
 #include "wizard/CBasePage.h"
 
-#include <memory>
+#include "ui_CFinalSet.h"
 
-namespace Ui {
-class CFinalSet;
-}
+#include <memory>
 
 class CFinalSet : public CBasePage
 {
@@ -17,7 +15,6 @@ public:
     static constexpr int kTemplateId = 1005;
 
     explicit CFinalSet(QWidget *parent = nullptr);
-    ~CFinalSet() override;
 
     QStringList items() const;
 
@@ -28,5 +25,5 @@ protected:
 private:
     void refresh();
 
-    std::unique_ptr<Ui::CFinalSet> m_ui;
+    Ui::CFinalSet m_ui;
 };

@@ -5,12 +5,10 @@
 
 #include "wizard/CBasePage.h"
 
+#include "ui_CItemSet.h"
+
 #include <cstdint>
 #include <memory>
-
-namespace Ui {
-class CItemSet;
-}
 
 class CItemSet : public CBasePage
 {
@@ -19,7 +17,6 @@ public:
     static constexpr int kTemplateId = 103;
 
     explicit CItemSet(QWidget *parent = nullptr);
-    ~CItemSet() override;
 
     void OnInitDialog() override;
     bool SavePage() override;
@@ -33,5 +30,5 @@ private slots:
     void OnSelchangePulseMode();
 
 private:
-    std::unique_ptr<Ui::CItemSet> m_ui;
+    Ui::CItemSet m_ui;
 };

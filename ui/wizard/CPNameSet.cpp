@@ -4,19 +4,14 @@
 #include "res/UiText.h"
 #include "wizard/Checks.h"
 
-#include "ui_CPNameSet.h"
-
 using pos::ui::Str;
 
 CPNameSet::CPNameSet(QWidget *parent)
     : CBasePage(kTemplateId, parent)
-    , m_ui(std::make_unique<Ui::CPNameSet>())
 {
-    m_ui->setupUi(this);
-    m_ui->nameEdit->setMaxLength(static_cast<int>(pos::kMaxNameLength));
+    m_ui.setupUi(this);
+    m_ui.nameEdit->setMaxLength(static_cast<int>(pos::kMaxNameLength));
 }
-
-CPNameSet::~CPNameSet() = default;
 
 void CPNameSet::SetProjectNames(const pos::PosHostContext *context)
 {
@@ -25,17 +20,17 @@ void CPNameSet::SetProjectNames(const pos::PosHostContext *context)
 
 void CPNameSet::OnInitDialog()
 {
-    m_ui->nameEdit->setReadOnly(m_bModify);
+    m_ui.nameEdit->setReadOnly(m_bModify);
     m_strName = m_bModify && m_pConfig ? QString::fromStdString(m_pConfig->subprogramName)
                                        : QStringLiteral("POS_EXE");
-    m_ui->nameEdit->setText(m_strName);
+    m_ui.nameEdit->setText(m_strName);
 }
 
 void CPNameSet::refuse(const QString &text)
 {
-    m_ui->nameEdit->setFocus();
+    m_ui.nameEdit->setFocus();
     pos::ui::ShowOk(this, text);
-    m_ui->nameEdit->setFocus();
+    m_ui.nameEdit->setFocus();
 }
 
 bool CPNameSet::SavePage()
@@ -44,7 +39,7 @@ bool CPNameSet::SavePage()
         return true; // the existing subprogram keeps its name
     if (!m_pConfig)
         return false;
-    m_strName = m_ui->nameEdit->text();
+    m_strName = m_ui.nameEdit->text();
     const std::string name = m_strName.toStdString();
     const pos::Status valid = pos::CheckNewSubprogramName(
         name, m_context ? m_context->subprogramNames : std::vector<std::string>());

@@ -6,11 +6,9 @@
 
 #include "wizard/CBasePage.h"
 
-#include <memory>
+#include "ui_CPNameSet.h"
 
-namespace Ui {
-class CPNameSet;
-}
+#include <memory>
 
 namespace pos {
 struct PosHostContext;
@@ -23,7 +21,6 @@ public:
     static constexpr int kTemplateId = 1009;
 
     explicit CPNameSet(QWidget *parent = nullptr);
-    ~CPNameSet() override;
 
     // The host's context (not owned); only its subprogram names are read.
     void SetProjectNames(const pos::PosHostContext *context);
@@ -36,6 +33,6 @@ public:
 private:
     void refuse(const QString &text);
 
-    std::unique_ptr<Ui::CPNameSet> m_ui;
+    Ui::CPNameSet m_ui;
     const pos::PosHostContext *m_context = nullptr;
 };

@@ -7,8 +7,6 @@
 #include "wizard/CSetStep.h"
 #include "wizard/CSetTable.h"
 
-#include "ui_CPosWizardDlg.h"
-
 #include <QKeyEvent>
 #include <QPushButton>
 
@@ -16,21 +14,20 @@ using pos::ui::Str;
 
 CPosWizardDlg::CPosWizardDlg(pos::PosConfig *config, bool modify, QWidget *parent)
     : QDialog(parent)
-    , m_ui(std::make_unique<Ui::CPosWizardDlg>())
     , m_pConfig(config)
     , m_bModify(modify)
 {
-    m_ui->setupUi(this);
+    m_ui.setupUi(this);
     // Enter and Escape are handled in keyPressEvent: no button is a default one.
     for (QPushButton *b :
-         {m_ui->previousButton, m_ui->nextButton, m_ui->endButton, m_ui->cancelButton}) {
+         {m_ui.previousButton, m_ui.nextButton, m_ui.endButton, m_ui.cancelButton}) {
         b->setAutoDefault(false);
         b->setDefault(false);
     }
-    connect(m_ui->previousButton, &QPushButton::clicked, this, &CPosWizardDlg::OnPrevious);
-    connect(m_ui->nextButton, &QPushButton::clicked, this, &CPosWizardDlg::OnOK);
-    connect(m_ui->endButton, &QPushButton::clicked, this, &CPosWizardDlg::OnEnd);
-    connect(m_ui->cancelButton, &QPushButton::clicked, this, &CPosWizardDlg::OnCancel);
+    connect(m_ui.previousButton, &QPushButton::clicked, this, &CPosWizardDlg::OnPrevious);
+    connect(m_ui.nextButton, &QPushButton::clicked, this, &CPosWizardDlg::OnOK);
+    connect(m_ui.endButton, &QPushButton::clicked, this, &CPosWizardDlg::OnEnd);
+    connect(m_ui.cancelButton, &QPushButton::clicked, this, &CPosWizardDlg::OnCancel);
 }
 
 CPosWizardDlg::~CPosWizardDlg()
@@ -65,7 +62,7 @@ void CPosWizardDlg::OnInitDialog()
     if (!m_pages.empty()) {
         for (CBasePage *p : m_pages) {
             QWidget *slot = p ? static_cast<QWidget *>(p) : new QWidget;
-            m_ui->pageFrame->addWidget(slot);
+            m_ui.pageFrame->addWidget(slot);
             if (p)
                 p->OnInitDialog();
         }
@@ -73,7 +70,7 @@ void CPosWizardDlg::OnInitDialog()
     }
     setWindowTitle(Str(m_bModify ? pos::sid::TitleModify : pos::sid::TitleCreate));
     resize(sizeHint().expandedTo(QSize(920, 500)));
-    m_ui->nextButton->setText(Str(pos::sid::Next));
+    m_ui.nextButton->setText(Str(pos::sid::Next));
 }
 
 int CPosWizardDlg::exec()
@@ -86,16 +83,16 @@ void CPosWizardDlg::ShowPage(int index)
 {
     if (page(index)) {
         m_nCurPage = index;
-        m_ui->pageFrame->setCurrentIndex(index);
+        m_ui.pageFrame->setCurrentIndex(index);
     }
-    m_ui->previousButton->setEnabled(m_nCurPage != ItemPage);
-    m_ui->endButton->setEnabled(m_nCurPage == StepPage);
+    m_ui.previousButton->setEnabled(m_nCurPage != ItemPage);
+    m_ui.endButton->setEnabled(m_nCurPage == StepPage);
 }
 
 void CPosWizardDlg::OnPrevious()
 {
     if (m_nCurPage == FinalPage)
-        m_ui->nextButton->setText(Str(pos::sid::Next));
+        m_ui.nextButton->setText(Str(pos::sid::Next));
     switch (m_nCurPage) {
     case StepPage:
         if (auto *step = qobject_cast<CSetStep *>(page(StepPage))) {
@@ -151,7 +148,7 @@ void CPosWizardDlg::OnOK()
     case NamePage:
         if (page(NamePage)->SavePage()) {
             ShowPage(FinalPage);
-            m_ui->nextButton->setText(Str(pos::sid::Complete));
+            m_ui.nextButton->setText(Str(pos::sid::Complete));
         }
         break;
     case FinalPage:
@@ -196,8 +193,8 @@ void CPosWizardDlg::finish(int result)
 void CPosWizardDlg::keyPressEvent(QKeyEvent *event)
 {
     QWidget *focus = focusWidget();
-    const bool onFrameButton = focus == m_ui->previousButton || focus == m_ui->nextButton
-                               || focus == m_ui->endButton || focus == m_ui->cancelButton;
+    const bool onFrameButton = focus == m_ui.previousButton || focus == m_ui.nextButton
+                               || focus == m_ui.endButton || focus == m_ui.cancelButton;
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
@@ -206,7 +203,7 @@ void CPosWizardDlg::keyPressEvent(QKeyEvent *event)
         event->accept();
         return;
     case Qt::Key_Escape:
-        if (onFrameButton || !m_ui->pageFrame->isAncestorOf(focus))
+        if (onFrameButton || !m_ui.pageFrame->isAncestorOf(focus))
             OnCancel();
         event->accept();
         return;

@@ -7,16 +7,14 @@
 
 #include "guide/PosConfig.h"
 
+#include "ui_CPosWizardDlg.h"
+
 #include <QDialog>
 
 #include <memory>
 #include <vector>
 
 class CBasePage;
-
-namespace Ui {
-class CPosWizardDlg;
-}
 
 class CPosWizardDlg : public QDialog
 {
@@ -51,7 +49,7 @@ private:
     CBasePage *page(int index) const;
     void finish(int result);
 
-    std::unique_ptr<Ui::CPosWizardDlg> m_ui;
+    Ui::CPosWizardDlg m_ui;
     pos::PosConfig *m_pConfig; // not owned
     int m_nCurPage = 0;
     int m_nSegmentPage = 0; // 1 step page, 2 table page; 0 until page 0 is left

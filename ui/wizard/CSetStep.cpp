@@ -5,8 +5,6 @@
 #include "wizard/Checks.h"
 #include "wizard/SegmentGrid.h"
 
-#include "ui_CSetStep.h"
-
 #include <QRegularExpressionValidator>
 
 using pos::ui::Str;
@@ -35,55 +33,52 @@ bool ConvertField(const QString &text, bool allowNegative, std::int64_t &value)
 
 CSetStep::CSetStep(QWidget *parent)
     : CBasePage(kTemplateId, parent)
-    , m_ui(std::make_unique<Ui::CSetStep>())
 {
-    m_ui->setupUi(this);
-    connect(m_ui->typeCombo, &QComboBox::currentIndexChanged, this, &CSetStep::OnSelchangeType);
-    connect(m_ui->deleteButton, &QPushButton::clicked, this, &CSetStep::OnDelete);
-    connect(m_ui->displayButton, &QPushButton::clicked, this, &CSetStep::OnDisplay);
+    m_ui.setupUi(this);
+    connect(m_ui.typeCombo, &QComboBox::currentIndexChanged, this, &CSetStep::OnSelchangeType);
+    connect(m_ui.deleteButton, &QPushButton::clicked, this, &CSetStep::OnDelete);
+    connect(m_ui.displayButton, &QPushButton::clicked, this, &CSetStep::OnDisplay);
     // Speeds and the time take digits only.
     auto *digits
         = new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this);
-    for (QLineEdit *e : {m_ui->initialSpeedEdit, m_ui->maxSpeedEdit, m_ui->accDecTimeEdit})
+    for (QLineEdit *e : {m_ui.initialSpeedEdit, m_ui.maxSpeedEdit, m_ui.accDecTimeEdit})
         e->setValidator(digits);
 }
 
-CSetStep::~CSetStep() = default;
-
 void CSetStep::OnInitDialog()
 {
-    m_ui->centreModeCombo->clear();
-    m_ui->centreModeCombo->addItems({Str(pos::sid::CentrePoint), Str(pos::sid::PassThroughPoint)});
-    m_ui->typeCombo->clear();
-    m_ui->typeCombo->addItems({Str(pos::sid::StraightLine), Str(pos::sid::ClockwiseArc),
-                               Str(pos::sid::CounterclockwiseArc)});
-    m_ui->centreModeCombo->setCurrentIndex(0);
-    m_ui->typeCombo->setCurrentIndex(0);
+    m_ui.centreModeCombo->clear();
+    m_ui.centreModeCombo->addItems({Str(pos::sid::CentrePoint), Str(pos::sid::PassThroughPoint)});
+    m_ui.typeCombo->clear();
+    m_ui.typeCombo->addItems({Str(pos::sid::StraightLine), Str(pos::sid::ClockwiseArc),
+                              Str(pos::sid::CounterclockwiseArc)});
+    m_ui.centreModeCombo->setCurrentIndex(0);
+    m_ui.typeCombo->setCurrentIndex(0);
     SetArcFieldsEnabled(false);
     WriteFields();
 }
 
 int CSetStep::currentSection() const
 {
-    return m_ui->currentLabel->text().toInt();
+    return m_ui.currentLabel->text().toInt();
 }
 
 int CSetStep::totalSection() const
 {
-    return m_ui->totalLabel->text().toInt();
+    return m_ui.totalLabel->text().toInt();
 }
 
 void CSetStep::SetSections(int current, int total)
 {
-    m_ui->currentLabel->setText(QString::number(current));
-    m_ui->totalLabel->setText(QString::number(total));
+    m_ui.currentLabel->setText(QString::number(current));
+    m_ui.totalLabel->setText(QString::number(total));
 }
 
 void CSetStep::SetArcFieldsEnabled(bool enabled)
 {
-    m_ui->centreModeCombo->setEnabled(enabled);
-    m_ui->circleXEdit->setEnabled(enabled);
-    m_ui->circleYEdit->setEnabled(enabled);
+    m_ui.centreModeCombo->setEnabled(enabled);
+    m_ui.circleXEdit->setEnabled(enabled);
+    m_ui.circleYEdit->setEnabled(enabled);
 }
 
 void CSetStep::OnSelchangeType(int index)
@@ -93,13 +88,13 @@ void CSetStep::OnSelchangeType(int index)
 
 void CSetStep::WriteFields()
 {
-    m_ui->maxSpeedEdit->setText(QString::number(m_nMaxSpeed));
-    m_ui->initialSpeedEdit->setText(QString::number(m_nInitialSpeed));
-    m_ui->accDecTimeEdit->setText(QString::number(m_nAccDecTime));
-    m_ui->endXEdit->setText(QString::number(m_nEndX));
-    m_ui->endYEdit->setText(QString::number(m_nEndY));
-    m_ui->circleXEdit->setText(QString::number(m_nCentreX));
-    m_ui->circleYEdit->setText(QString::number(m_nCentreY));
+    m_ui.maxSpeedEdit->setText(QString::number(m_nMaxSpeed));
+    m_ui.initialSpeedEdit->setText(QString::number(m_nInitialSpeed));
+    m_ui.accDecTimeEdit->setText(QString::number(m_nAccDecTime));
+    m_ui.endXEdit->setText(QString::number(m_nEndX));
+    m_ui.endYEdit->setText(QString::number(m_nEndY));
+    m_ui.circleXEdit->setText(QString::number(m_nCentreX));
+    m_ui.circleYEdit->setText(QString::number(m_nCentreY));
 }
 
 bool CSetStep::LoadSegment(std::uint32_t n)
@@ -110,10 +105,10 @@ bool CSetStep::LoadSegment(std::uint32_t n)
     if (it != m_pConfig->segments.end()) {
         const pos::PosSegment &s = it->second;
         if (s.type >= 1 && s.type <= 3)
-            m_ui->typeCombo->setCurrentIndex(s.type - 1);
-        OnSelchangeType(m_ui->typeCombo->currentIndex());
+            m_ui.typeCombo->setCurrentIndex(s.type - 1);
+        OnSelchangeType(m_ui.typeCombo->currentIndex());
         if (s.centreMode == 0 || s.centreMode == 1)
-            m_ui->centreModeCombo->setCurrentIndex(s.centreMode);
+            m_ui.centreModeCombo->setCurrentIndex(s.centreMode);
         m_nInitialSpeed = s.initialSpeed;
         m_nMaxSpeed = s.maxSpeed;
         m_nAccDecTime = s.accDecTime;
@@ -130,8 +125,8 @@ void CSetStep::ClearSegmentFields()
 {
     m_nMaxSpeed = m_nInitialSpeed = m_nAccDecTime = 0;
     m_nEndX = m_nEndY = m_nCentreX = m_nCentreY = 0;
-    m_ui->typeCombo->setCurrentIndex(0);
-    m_ui->centreModeCombo->setCurrentIndex(0);
+    m_ui.typeCombo->setCurrentIndex(0);
+    m_ui.centreModeCombo->setCurrentIndex(0);
     SetArcFieldsEnabled(false);
     WriteFields();
 }
@@ -194,29 +189,29 @@ void CSetStep::ShowTrajectory()
         m_pCentreY[k] = s.centreY;
         modes[k] = s.centreMode;
     }
-    m_ui->display->setActionMode(m_pConfig->actionMode);
-    m_ui->display->setCentreModes(std::move(modes));
-    m_ui->display->DrawTrajectory(m_pCentreX.data(), m_pCentreY.data(), m_pBeginX.data(),
-                                  m_pBeginY.data(), m_pEndX.data(), m_pEndY.data(), m_pType.data(),
-                                  m_nShowCount, currentSection(), true);
+    m_ui.display->setActionMode(m_pConfig->actionMode);
+    m_ui.display->setCentreModes(std::move(modes));
+    m_ui.display->DrawTrajectory(m_pCentreX.data(), m_pCentreY.data(), m_pBeginX.data(),
+                                 m_pBeginY.data(), m_pEndX.data(), m_pEndY.data(), m_pType.data(),
+                                 m_nShowCount, currentSection(), true);
 }
 
 bool CSetStep::TransferFields()
 {
-    const bool arc = m_ui->typeCombo->currentIndex() > 0;
+    const bool arc = m_ui.typeCombo->currentIndex() > 0;
     struct Field
     {
         QLineEdit *edit;
         bool allowNegative;
         std::int64_t value = 0;
     };
-    Field fields[] = {{m_ui->maxSpeedEdit, false},   {m_ui->initialSpeedEdit, false},
-                      {m_ui->accDecTimeEdit, false}, {m_ui->endXEdit, true},
-                      {m_ui->endYEdit, true},        {m_ui->circleXEdit, true},
-                      {m_ui->circleYEdit, true}};
+    Field fields[]
+        = {{m_ui.maxSpeedEdit, false}, {m_ui.initialSpeedEdit, false}, {m_ui.accDecTimeEdit, false},
+           {m_ui.endXEdit, true},      {m_ui.endYEdit, true},          {m_ui.circleXEdit, true},
+           {m_ui.circleYEdit, true}};
     for (Field &f : fields) {
         // The Circle fields of a straight line are set to 0 below, whatever they hold.
-        if (!arc && (f.edit == m_ui->circleXEdit || f.edit == m_ui->circleYEdit))
+        if (!arc && (f.edit == m_ui.circleXEdit || f.edit == m_ui.circleYEdit))
             continue;
         if (!ConvertField(f.edit->text(), f.allowNegative, f.value)) {
             f.edit->setFocus();
@@ -255,33 +250,33 @@ bool CSetStep::CheckSegmentInput()
 {
     if (!TransferFields())
         return false;
-    const bool arc = m_ui->typeCombo->currentIndex() > 0;
-    const NumberEdit initial{m_ui->initialSpeedEdit, m_ui->initialSpeedLabel, false};
-    const NumberEdit maximum{m_ui->maxSpeedEdit, m_ui->maxSpeedLabel, false};
-    const NumberEdit endX{m_ui->endXEdit, m_ui->endXLabel, true};
-    const NumberEdit endY{m_ui->endYEdit, m_ui->endYLabel, true};
+    const bool arc = m_ui.typeCombo->currentIndex() > 0;
+    const NumberEdit initial{m_ui.initialSpeedEdit, m_ui.initialSpeedLabel, false};
+    const NumberEdit maximum{m_ui.maxSpeedEdit, m_ui.maxSpeedLabel, false};
+    const NumberEdit endX{m_ui.endXEdit, m_ui.endXLabel, true};
+    const NumberEdit endY{m_ui.endYEdit, m_ui.endYLabel, true};
     for (const NumberEdit &f : {initial, maximum, endX, endY})
         if (!ValidateNumberField(f))
             return false;
     if (!arc) {
-        m_ui->circleXEdit->setText(QStringLiteral("0"));
-        m_ui->circleYEdit->setText(QStringLiteral("0"));
+        m_ui.circleXEdit->setText(QStringLiteral("0"));
+        m_ui.circleYEdit->setText(QStringLiteral("0"));
         m_nCentreX = m_nCentreY = 0;
     } else {
-        for (const NumberEdit &f : {NumberEdit{m_ui->circleXEdit, m_ui->circleXLabel, true},
-                                    NumberEdit{m_ui->circleYEdit, m_ui->circleYLabel, true}})
+        for (const NumberEdit &f : {NumberEdit{m_ui.circleXEdit, m_ui.circleXLabel, true},
+                                    NumberEdit{m_ui.circleYEdit, m_ui.circleYLabel, true}})
             if (!ValidateNumberField(f))
                 return false;
     }
-    if (!ValidateNumberField({m_ui->accDecTimeEdit, m_ui->accDecTimeLabel, false}))
+    if (!ValidateNumberField({m_ui.accDecTimeEdit, m_ui.accDecTimeLabel, false}))
         return false;
 
     const int current = currentSection();
     if (!arc || current == 1 || !m_pConfig)
         return true;
     pos::PosSegment segment;
-    segment.type = m_ui->typeCombo->currentIndex() + 1;
-    segment.centreMode = m_ui->centreModeCombo->currentIndex();
+    segment.type = m_ui.typeCombo->currentIndex() + 1;
+    segment.centreMode = m_ui.centreModeCombo->currentIndex();
     segment.endX = m_nEndX;
     segment.endY = m_nEndY;
     segment.centreX = m_nCentreX;
@@ -294,8 +289,8 @@ bool CSetStep::CheckSegmentInput()
     prompt.takeEnd = [this](std::int32_t x, std::int32_t y) {
         m_nEndX = x;
         m_nEndY = y;
-        m_ui->endXEdit->setText(QString::number(m_nEndX));
-        m_ui->endYEdit->setText(QString::number(m_nEndY));
+        m_ui.endXEdit->setText(QString::number(m_nEndX));
+        m_ui.endYEdit->setText(QString::number(m_nEndY));
     };
     return pos::ui::ConfirmArc(prompt, bx, by, segment);
 }
@@ -306,8 +301,8 @@ bool CSetStep::SavePage()
         return false;
     const auto n = static_cast<std::uint32_t>(currentSection());
     pos::PosSegment &s = m_pConfig->segments[n]; // a new one starts zero-filled
-    s.type = m_ui->typeCombo->currentIndex() + 1;
-    s.centreMode = s.type == pos::kTypeLine ? 0 : m_ui->centreModeCombo->currentIndex();
+    s.type = m_ui.typeCombo->currentIndex() + 1;
+    s.centreMode = s.type == pos::kTypeLine ? 0 : m_ui.centreModeCombo->currentIndex();
     s.initialSpeed = m_nInitialSpeed;
     s.maxSpeed = m_nMaxSpeed;
     s.endX = m_nEndX;

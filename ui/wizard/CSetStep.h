@@ -6,16 +6,14 @@
 
 #include "wizard/CBasePage.h"
 
+#include "ui_CSetStep.h"
+
 #include <cstdint>
 #include <memory>
 #include <vector>
 
 class QLabel;
 class QLineEdit;
-
-namespace Ui {
-class CSetStep;
-}
 
 class CSetStep : public CBasePage
 {
@@ -24,7 +22,6 @@ public:
     static constexpr int kTemplateId = 1001;
 
     explicit CSetStep(QWidget *parent = nullptr);
-    ~CSetStep() override;
 
     void OnInitDialog() override;
     // Stores the fields as the segment numbered with the current section number.
@@ -67,7 +64,7 @@ private:
     void SetArcFieldsEnabled(bool enabled);
     void SetSections(int current, int total);
 
-    std::unique_ptr<Ui::CSetStep> m_ui;
+    Ui::CSetStep m_ui;
 
     std::uint32_t m_nMaxSpeed = 0;
     std::uint32_t m_nInitialSpeed = 0;

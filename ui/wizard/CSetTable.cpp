@@ -8,8 +8,6 @@
 #include "wizard/Checks.h"
 #include "wizard/SegmentGrid.h"
 
-#include "ui_CSetTable.h"
-
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
@@ -37,8 +35,10 @@ enum Column {
     kColCount = 10,
 };
 
-const pos::ui::SegmentColumns kColumns{kColAccDecTime, kColMaxSpeed, kColEndX, kColCentreX,
-                                       kColCount};
+constexpr pos::ui::SegmentColumns kColumns{kColAccDecTime, kColMaxSpeed, kColEndX, kColCentreX,
+                                           kColCount};
+
+using namespace pos::ui::commands;
 
 constexpr int kFirstRow = CVSFlexGrid::kFixedRows;
 constexpr int kInitialRows = kFirstRow + 4;
@@ -67,16 +67,15 @@ int ListIndex(const QStringList &items, const QString &text)
 
 CSetTable::CSetTable(QWidget *parent)
     : CBasePage(kTemplateId, parent)
-    , m_ui(std::make_unique<Ui::CSetTable>())
 {
-    m_ui->setupUi(this);
+    m_ui.setupUi(this);
     CVSFlexGrid *g = grid();
     m_menu = new pos::ui::GridMenu(this, g, [this] { return CreateContextMenu(); });
     connect(g, &CVSFlexGrid::beforeEdit, this, &CSetTable::OnBeforeEditGrid);
     connect(g, &CVSFlexGrid::validateEdit, this, &CSetTable::OnValidateEditGrid);
     connect(g, &CVSFlexGrid::mouseUp, this, &CSetTable::OnMouseUpGrid);
     connect(g, &CVSFlexGrid::pasteRequested, this, &CSetTable::OnPasteRows);
-    connect(m_ui->loadDxfButton, &QPushButton::clicked, this, &CSetTable::OnLoadDxfFile);
+    connect(m_ui.loadDxfButton, &QPushButton::clicked, this, &CSetTable::OnLoadDxfFile);
 }
 
 CSetTable::~CSetTable()
@@ -87,7 +86,7 @@ CSetTable::~CSetTable()
 
 CVSFlexGrid *CSetTable::grid() const
 {
-    return m_ui->grid;
+    return m_ui.grid;
 }
 
 void CSetTable::OnInitDialog()
@@ -237,12 +236,7 @@ void CSetTable::OnValidateEditGrid(int row, int col, bool *)
 
 void CSetTable::RenumberRows()
 {
-    CVSFlexGrid *g = grid();
-    for (int r = kFirstRow; r < g->rows(); ++r) {
-        if (g->textMatrix(r, kColType).isEmpty())
-            break;
-        g->setTextMatrix(r, kColNumber, QString::number(r - 1));
-    }
+    pos::ui::Renumber(grid());
 }
 
 void CSetTable::OnMouseUpGrid(int button, int, double, double)

@@ -17,41 +17,20 @@
 // distinct points that are not on one straight line.
 
 #include "wizard/CBasePage.h"
+#include "wizard/SegmentGrid.h"
+
+#include "ui_CSetTable.h"
 
 #include <QStringList>
 
 #include <cstdint>
 #include <memory>
 
-class CVSFlexGrid;
-class QMenu;
-
-namespace pos::ui {
-class GridMenu;
-}
-
-namespace Ui {
-class CSetTable;
-}
-
 class CSetTable : public CBasePage
 {
     Q_OBJECT
 public:
     static constexpr int kTemplateId = 1003;
-
-    // Command ids of the context menu (menu 1014), kept as the actions' data;
-    // the last three are this page's own additions.
-    enum Command {
-        IdInsertSection = 32778,
-        IdAddEmptyRow = 32779,
-        IdDeleteRow = 32780,
-        IdShowToCurrent = 32785,
-        IdShowAll = 32786,
-        IdCopyRows = 40001,
-        IdPasteRows = 40002,
-        IdSetSpeeds = 40003,
-    };
 
     explicit CSetTable(QWidget *parent = nullptr);
     ~CSetTable() override;
@@ -108,7 +87,7 @@ private:
     pos::PosSegment RowSegment(int row) const;
     std::vector<int> SelectedFilledRows() const;
 
-    std::unique_ptr<Ui::CSetTable> m_ui;
+    Ui::CSetTable m_ui;
     pos::ui::GridMenu *m_menu;
     std::unique_ptr<pos::PosConfig> m_imported; // the drawing while the import dialog is open
 };

@@ -90,6 +90,15 @@ int FilledEnd(const CVSFlexGrid *grid, int last)
     return end;
 }
 
+void Renumber(CVSFlexGrid *grid)
+{
+    for (int r = kFirstRow; r < grid->rows(); ++r) {
+        if (grid->textMatrix(r, kTypeColumn).isEmpty())
+            break;
+        grid->setTextMatrix(r, kNumberColumn, QString::number(r - 1));
+    }
+}
+
 QString CellName(const CVSFlexGrid *grid, int row, int col)
 {
     return StrF(sid::SegmentNo, {std::int64_t{row - 1}}) + grid->columnTitle(col);

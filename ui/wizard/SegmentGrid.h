@@ -50,6 +50,8 @@ struct SegmentColumns
     int centreX = 0;
     int count = 0; // columns of the grid
 
+    constexpr int endY() const { return endX + 1; }
+    constexpr int centreY() const { return centreX + 1; }
     NumberField field(int col) const
     {
         return col <= lastUnsigned ? NumberField::Unsigned32 : NumberField::Signed32;
@@ -71,6 +73,8 @@ bool HasNumber(const CVSFlexGrid *grid, int row);
 // The first row from row 2 on that holds no segment, looking no further
 // than last.
 int FilledEnd(const CVSFlexGrid *grid, int last);
+// Numbers the rows from 1 down to the first row without a type.
+void Renumber(CVSFlexGrid *grid);
 // A cell as messages name it: "[Segment No:n]" and the column's title.
 QString CellName(const CVSFlexGrid *grid, int row, int col);
 // Fills an arc's circle cells, or empties them for a straight line.
@@ -100,6 +104,27 @@ private:
     CVSFlexGrid *m_grid;
     std::function<std::unique_ptr<QMenu>()> m_create;
 };
+
+// Command ids of the grids' context menus (menus 1014 and 1013), kept as the
+// actions' data; the last three are the table page's own additions.
+namespace commands {
+enum Command {
+    IdInsertSection = 32778,
+    IdAddEmptyRow = 32779,
+    IdDeleteRow = 32780,
+    IdMoveUp = 32783,
+    IdMoveDown = 32784,
+    IdShowToCurrent = 32785,
+    IdShowAll = 32786,
+    IdReverseCurrent = 32787,
+    IdReverseAll = 32788,
+    IdMoveCurrent = 32791,
+    IdMoveAll = 32792,
+    IdCopyRows = 40001,
+    IdPasteRows = 40002,
+    IdSetSpeeds = 40003,
+};
+} // namespace commands
 
 // A menu item that calls slot; its command id is kept as the action's data,
 // its name as the object name (for GreyCommands and for tests).
