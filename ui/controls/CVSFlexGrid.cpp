@@ -46,7 +46,9 @@ CVSFlexGrid::CVSFlexGrid(QWidget *parent)
 
 CVSFlexGrid::~CVSFlexGrid()
 {
-    // An editor still open commits when it goes; its owner may be gone already.
+    // An editor still open commits when it goes, after this part of the grid
+    // is gone; its owner may be gone already.
+    m_model->setEditHook({});
     blockSignals(true);
 }
 

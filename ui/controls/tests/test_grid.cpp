@@ -19,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <ostream>
 #include <tuple>
@@ -57,6 +58,7 @@ protected:
         ok->setDefault(true);
         QObject::connect(ok, &QPushButton::clicked, &host, &QDialog::accept);
         g->resize(700, 260);
+        ok->move(600, 265);
         host.setContextMenuPolicy(Qt::CustomContextMenu);
         QObject::connect(&host, &QWidget::customContextMenuRequested, [this](QPoint pos) {
             log << u"menu %1,%2"_s.arg(g->row()).arg(g->col());
@@ -70,24 +72,28 @@ protected:
     }
 
     QModelIndex index(int row, int col) const { return g->model()->index(row - 2, col); }
-    // Centre of a data cell in the viewport, scrolled into view.
+    // The viewport that shows the row: the header's for header rows 0 and 1.
+    QWidget *viewport(int row) const
+    {
+        return row < 2 ? g->horizontalHeader()->viewport() : g->viewport();
+    }
+    // Centre of a cell (scrolled into view) in the grid's own pixels.
     QPoint at(int row, int col)
     {
-        g->scrollTo(index(row, col));
-        return g->visualRect(index(row, col)).center();
+        const QHeaderView *h = g->horizontalHeader();
+        g->scrollTo(index(std::max(row, 2), col));
+        const QPoint header(h->sectionViewportPosition(col) + 10, h->height() * (1 + 2 * row) / 4);
+        return viewport(row)->mapTo(g, row < 2 ? header : g->visualRect(index(row, col)).center());
     }
     void click(int row, int col, Qt::KeyboardModifiers mods = {},
                Qt::MouseButton b = Qt::LeftButton)
     {
-        QTest::mouseClick(g->viewport(), b, mods, at(row, col));
+        QTest::mouseClick(viewport(row), b, mods, viewport(row)->mapFrom(g, at(row, col)));
     }
-    // A right click in header row 0 or 1; the point in the header's viewport.
-    QPoint rightClickHeader(int headerRow, int col)
+    void doubleClick(int row, int col)
     {
-        const QHeaderView *h = g->horizontalHeader();
-        const QPoint p(h->sectionViewportPosition(col) + 10, h->height() * (1 + 2 * headerRow) / 4);
-        QTest::mouseClick(h->viewport(), Qt::RightButton, {}, p);
-        return p;
+        QTest::mouseDClick(g->viewport(), Qt::LeftButton, {},
+                           g->viewport()->mapFrom(g, at(row, col)));
     }
     QWidget *editor() const { return g->indexWidget(g->currentIndex()); }
     Cell current() const { return {g->row(), g->col()}; }
@@ -186,7 +192,8 @@ TEST_F(GridTest, TextCutShortByItsColumnShowsAsATooltip)
     g->setTextMatrix(3, 2, u"Counterclockwise arc, a long text"_s);
     g->setColWidth(2, 600);
     for (const int col : {2, 3}) {
-        QHelpEvent help(QEvent::ToolTip, at(3, col), g->viewport()->mapToGlobal(at(3, col)));
+        QHelpEvent help(QEvent::ToolTip, g->viewport()->mapFrom(g, at(3, col)),
+                        g->mapToGlobal(at(3, col)));
         QApplication::sendEvent(g->viewport(), &help);
         if (col == 2) {
             EXPECT_EQ(QToolTip::isVisible() ? QToolTip::text() : QString(), g->textMatrix(3, 2));
@@ -204,6 +211,8 @@ TEST_F(GridTest, HeaderRowsStayInViewAndEqualTextsShowAsOneCell)
     g->scrollTo(index(199, 0));
     EXPECT_GT(g->rowAt(0), 0) << "the first data rows scrolled away";
     EXPECT_EQ(h->y(), headerY);
+    click(1, 3, {}, Qt::RightButton);
+    EXPECT_EQ(g->mouseRow(), 1) << "the header still takes the mouse";
     const QRgb fixed = 0xffc4e4ff;
     const QRgb line = h->palette().color(QPalette::Mid).rgb();
     g->setBackColorFixed(fixed);
@@ -258,27 +267,23 @@ TEST_F(GridTest, CopyKeyCopiesTheSelectedRowsElseTheCurrentOne)
 TEST_F(GridTest, MouseUpReportsButtonShiftAndTheCellUnderTheMouse)
 {
     QSignalSpy spy(g, &CVSFlexGrid::mouseUp);
-    const auto mouse = [this] { return Cell(g->mouseRow(), g->mouseCol()); };
-    for (auto [button, mods, row, col, expect] :
-         std::vector<std::tuple<Qt::MouseButton, Qt::KeyboardModifier, int, int, Cell>>{
-             {Qt::LeftButton, Qt::NoModifier, 3, 2, {1, 0}},
-             {Qt::RightButton, Qt::ShiftModifier, 5, 1, {2, 1}},
-             {Qt::LeftButton, Qt::ControlModifier, 2, 7, {1, 2}},
-             {Qt::MiddleButton, Qt::AltModifier, 3, 3, {4, 4}}}) {
+    const std::tuple<Qt::MouseButton, Qt::KeyboardModifier, int, int, Cell> cases[]
+        = {{Qt::LeftButton, Qt::NoModifier, 3, 2, {1, 0}},
+           {Qt::RightButton, Qt::ShiftModifier, 5, 1, {2, 1}},
+           {Qt::LeftButton, Qt::ControlModifier, 2, 7, {1, 2}},
+           {Qt::MiddleButton, Qt::AltModifier, 3, 3, {4, 4}},
+           {Qt::RightButton, Qt::NoModifier, 0, 5, {2, 0}}, // header row 0
+           {Qt::LeftButton, Qt::NoModifier, 1, 2, {1, 0}}}; // header row 1
+    for (auto [button, mods, row, col, expect] : cases) {
         click(row, col, mods, button);
-        const QPoint p = g->viewport()->mapTo(g, at(row, col));
+        const QPoint p = at(row, col);
         ASSERT_EQ(spy.count(), 1) << row << "," << col;
-        EXPECT_EQ(spy.takeFirst(),
-                  (QVariantList{expect.first, expect.second, double(p.x()), double(p.y())}));
-        EXPECT_EQ(mouse(), Cell(row, col));
+        EXPECT_EQ(spy.takeFirst(), (QVariantList{expect.first, expect.second, p.x(), p.y()}));
+        EXPECT_EQ(Cell(g->mouseRow(), g->mouseCol()), Cell(row, col));
     }
-    rightClickHeader(0, 5);
-    EXPECT_EQ(mouse(), Cell(0, 5));
-    rightClickHeader(1, 2);
-    EXPECT_EQ(mouse(), Cell(1, 2));
     const QRect last = g->visualRect(index(5, 1));
     QTest::mouseClick(g->viewport(), Qt::RightButton, {}, {last.center().x(), last.bottom() + 20});
-    EXPECT_EQ(mouse(), Cell(-1, 1)) << "below the last row";
+    EXPECT_EQ(Cell(g->mouseRow(), g->mouseCol()), Cell(-1, 1)) << "below the last row";
 }
 
 TEST_F(GridTest, MenuFollowsTheMouseUpAndTheCellUnderTheMouseKeepsASelectionItIsIn)
@@ -290,25 +295,21 @@ TEST_F(GridTest, MenuFollowsTheMouseUpAndTheCellUnderTheMouseKeepsASelectionItIs
         g->selectUnderMouse();
         log << u"up %1"_s.arg(button);
     });
-    QPoint header; // row 0 stands for header row 0
     for (auto [row, col, cur, rows] : std::vector<std::tuple<int, int, Cell, std::vector<int>>>{
              {4, 3, {4, 3}, {2, 3, 4}}, {5, 6, {5, 6}, {5}}, {0, 7, {2, 7}, {2}}}) {
         g->select(2, 2, 4, 5);
         log.clear();
-        if (row == 0)
-            header = rightClickHeader(0, col);
-        else
-            click(row, col, {}, Qt::RightButton);
+        click(row, col, {}, Qt::RightButton);
         EXPECT_EQ(current(), cur) << row;
         EXPECT_EQ(g->selectedRows(), rows) << row;
         EXPECT_EQ(log, (QStringList{u"up 2"_s, u"menu %1,%2"_s.arg(cur.first).arg(cur.second)}));
     }
-    EXPECT_EQ(menuPos, g->mapTo(&host, g->horizontalHeader()->viewport()->mapTo(g, header)));
+    EXPECT_EQ(menuPos, g->mapTo(&host, at(0, 7)));
     g->select(3, 4); // the menu key opens the menu at the current cell
     QContextMenuEvent key(QContextMenuEvent::Keyboard, {1, 1}, g->mapToGlobal(QPoint(1, 1)));
     QApplication::sendEvent(g, &key);
     EXPECT_EQ(log.last(), u"menu 3,4"_s);
-    EXPECT_TRUE(g->visualRect(index(3, 4)).contains(g->viewport()->mapFrom(&host, menuPos)));
+    EXPECT_LT((g->mapFrom(&host, menuPos) - at(3, 4)).manhattanLength(), 4);
 }
 
 // --- editing ---------------------------------------------------------------------------
@@ -345,7 +346,7 @@ TEST_F(GridTest, BeforeEditAndValidateEditCanRefuseAndOnlyEditsAreValidated)
     QObject::connect(g, &CVSFlexGrid::validateEdit, [](int, int col, bool *no) { *no = col == 3; });
     for (const int col : {0, 1}) { // a double-click, a typed key, F2, F4
         click(4, col);
-        QTest::mouseDClick(g->viewport(), Qt::LeftButton, {}, at(4, col));
+        doubleClick(4, col);
         for (const Qt::Key key : {Qt::Key_5, Qt::Key_F2, Qt::Key_F4})
             QTest::keyClick(g, key);
         QCoreApplication::processEvents();
@@ -393,8 +394,7 @@ TEST_F(GridTest, ListOpensFromTheKeyboardOrADoubleClickAndClosedUnpickedKeepsThe
     for (const std::function<void()> &open : std::vector<std::function<void()>>{
              [this] { QTest::keyClick(g, Qt::Key_F4); },
              [this] { QTest::keyClick(g, Qt::Key_Down, Qt::AltModifier); },
-             [this] { QTest::keyClick(g, Qt::Key_F2); },
-             [this] { QTest::mouseDClick(g->viewport(), Qt::LeftButton, {}, at(5, 1)); }}) {
+             [this] { QTest::keyClick(g, Qt::Key_F2); }, [this] { doubleClick(5, 1); }}) {
         click(5, 0);
         click(5, 1);
         open();
