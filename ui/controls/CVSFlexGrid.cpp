@@ -1,454 +1,20 @@
-#include "CVSFlexGrid.h"
+#include "controls/CVSFlexGrid.h"
 
-#include <QAbstractTableModel>
+#include "controls/CVSFlexGridDelegate.h"
+#include "controls/CVSFlexGridHeader.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
-#include <QHeaderView>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
-#include <QLineEdit>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QPointer>
-#include <QStyledItemDelegate>
 #include <QTimer>
 #include <QToolTip>
 
 #include <algorithm>
-#include <limits>
 #include <set>
-
-namespace {
-
-int ToInt(qsizetype n)
-{
-    return static_cast<int>(std::min<qsizetype>(n, std::numeric_limits<int>::max()));
-}
-
-} // namespace
-
-// ---------------------------------------------------------------------------
-// The model: data rows only (grid row r is model row r - 2); the two header
-// rows are kept as header data under HeaderRow0Role and HeaderRow1Role.
-
-class CVSFlexGridModel final : public QAbstractTableModel
-{
-public:
-    explicit CVSFlexGridModel(QObject *parent)
-        : QAbstractTableModel(parent)
-    {}
-
-    int rowCount(const QModelIndex &parent = {}) const override
-    {
-        return parent.isValid() ? 0 : ToInt(static_cast<qsizetype>(m_rows.size()));
-    }
-    int columnCount(const QModelIndex &parent = {}) const override
-    {
-        return parent.isValid() ? 0 : m_nCols;
-    }
-
-    QVariant data(const QModelIndex &index, int role) const override
-    {
-        if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
-            return {};
-        const Cell &cell = m_rows[Size(index.row())][Size(index.column())];
-        switch (role) {
-        case Qt::DisplayRole:
-        case Qt::EditRole:
-            return cell.text;
-        case Qt::ForegroundRole:
-            return cell.fore.isValid() ? QVariant(QBrush(cell.fore)) : QVariant();
-        case Qt::TextAlignmentRole:
-            return static_cast<int>(alignment(index.column()));
-        default:
-            return {};
-        }
-    }
-
-    bool setData(const QModelIndex &index, const QVariant &value, int role) override
-    {
-        if (role != Qt::EditRole && role != Qt::DisplayRole)
-            return false;
-        if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
-            return false;
-        setText(index.row(), index.column(), value.toString());
-        return true;
-    }
-
-    Qt::ItemFlags flags(const QModelIndex &index) const override
-    {
-        if (!index.isValid())
-            return Qt::NoItemFlags;
-        // Every cell may be edited as far as the model goes; the grid's
-        // owner refuses edits through beforeEdit.
-        return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsEditable
-               | Qt::ItemNeverHasChildren;
-    }
-
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
-    {
-        if (orientation != Qt::Horizontal || section < 0 || section >= m_nCols)
-            return {};
-        const QString &top = m_header[0][Size(section)];
-        const QString &bottom = m_header[1][Size(section)];
-        switch (role) {
-        case CVSFlexGrid::HeaderRow0Role:
-            return top;
-        case CVSFlexGrid::HeaderRow1Role:
-            return bottom;
-        case Qt::DisplayRole:
-            return top == bottom ? top : top + QLatin1Char(' ') + bottom;
-        case Qt::TextAlignmentRole:
-            return static_cast<int>(Qt::AlignCenter);
-        default:
-            return {};
-        }
-    }
-
-    bool insertRows(int row, int count, const QModelIndex &parent = {}) override
-    {
-        if (parent.isValid() || row < 0 || row > rowCount() || count <= 0)
-            return false;
-        beginInsertRows({}, row, row + count - 1);
-        m_rows.insert(m_rows.begin() + row, Size(count), emptyRow());
-        endInsertRows();
-        return true;
-    }
-
-    bool removeRows(int row, int count, const QModelIndex &parent = {}) override
-    {
-        if (parent.isValid() || row < 0 || count <= 0 || row + count > rowCount())
-            return false;
-        beginRemoveRows({}, row, row + count - 1);
-        m_rows.erase(m_rows.begin() + row, m_rows.begin() + row + count);
-        endRemoveRows();
-        return true;
-    }
-
-    bool insertColumns(int column, int count, const QModelIndex &parent = {}) override
-    {
-        if (parent.isValid() || column < 0 || column > m_nCols || count <= 0)
-            return false;
-        beginInsertColumns({}, column, column + count - 1);
-        for (std::vector<Cell> &r : m_rows)
-            r.insert(r.begin() + column, Size(count), Cell{});
-        for (std::vector<QString> &h : m_header)
-            h.insert(h.begin() + column, Size(count), QString());
-        m_alignment.insert(m_alignment.begin() + column, Size(count), Qt::AlignCenter);
-        m_nCols += count;
-        endInsertColumns();
-        return true;
-    }
-
-    bool removeColumns(int column, int count, const QModelIndex &parent = {}) override
-    {
-        if (parent.isValid() || column < 0 || count <= 0 || column + count > m_nCols)
-            return false;
-        beginRemoveColumns({}, column, column + count - 1);
-        for (std::vector<Cell> &r : m_rows)
-            r.erase(r.begin() + column, r.begin() + column + count);
-        for (std::vector<QString> &h : m_header)
-            h.erase(h.begin() + column, h.begin() + column + count);
-        m_alignment.erase(m_alignment.begin() + column, m_alignment.begin() + column + count);
-        m_nCols -= count;
-        endRemoveColumns();
-        return true;
-    }
-
-    QString text(int row, int col) const
-    {
-        if (row < 0 || row >= rowCount() || col < 0 || col >= m_nCols)
-            return {};
-        return m_rows[Size(row)][Size(col)].text;
-    }
-
-    void setText(int row, int col, const QString &text)
-    {
-        if (row < 0 || row >= rowCount() || col < 0 || col >= m_nCols)
-            return;
-        QString &cell = m_rows[Size(row)][Size(col)].text;
-        if (cell == text)
-            return;
-        cell = text;
-        const QModelIndex i = index(row, col);
-        emit dataChanged(i, i, {Qt::DisplayRole, Qt::EditRole});
-    }
-
-    QString headerText(int headerRow, int col) const
-    {
-        if (headerRow < 0 || headerRow > 1 || col < 0 || col >= m_nCols)
-            return {};
-        return m_header[Size(headerRow)][Size(col)];
-    }
-
-    void setHeaderText(int headerRow, int col, const QString &text)
-    {
-        if (headerRow < 0 || headerRow > 1 || col < 0 || col >= m_nCols)
-            return;
-        m_header[Size(headerRow)][Size(col)] = text;
-        emit headerDataChanged(Qt::Horizontal, col, col);
-    }
-
-    QColor fore(int row, int col) const
-    {
-        if (row < 0 || row >= rowCount() || col < 0 || col >= m_nCols)
-            return {};
-        return m_rows[Size(row)][Size(col)].fore;
-    }
-
-    void setFore(int row1, int col1, int row2, int col2, const QColor &color)
-    {
-        row1 = std::max(row1, 0);
-        col1 = std::max(col1, 0);
-        row2 = std::min(row2, rowCount() - 1);
-        col2 = std::min(col2, m_nCols - 1);
-        if (row1 > row2 || col1 > col2)
-            return;
-        for (int r = row1; r <= row2; ++r)
-            for (int c = col1; c <= col2; ++c)
-                m_rows[Size(r)][Size(c)].fore = color;
-        emit dataChanged(index(row1, col1), index(row2, col2), {Qt::ForegroundRole});
-    }
-
-    Qt::Alignment alignment(int col) const
-    {
-        return col >= 0 && col < m_nCols ? m_alignment[Size(col)] : Qt::Alignment(Qt::AlignCenter);
-    }
-
-    void setAlignment(int col, Qt::Alignment a)
-    {
-        if (col < 0 || col >= m_nCols || rowCount() < 0)
-            return;
-        m_alignment[Size(col)] = a;
-        if (rowCount() > 0)
-            emit dataChanged(index(0, col), index(rowCount() - 1, col), {Qt::TextAlignmentRole});
-    }
-
-    std::vector<QStringList> texts() const
-    {
-        std::vector<QStringList> out;
-        out.reserve(m_rows.size());
-        for (const std::vector<Cell> &r : m_rows) {
-            QStringList line;
-            line.reserve(m_nCols);
-            for (const Cell &c : r)
-                line << c.text;
-            out.push_back(line);
-        }
-        return out;
-    }
-
-    void setTexts(const std::vector<QStringList> &rows)
-    {
-        beginResetModel();
-        m_rows.assign(rows.size(), emptyRow());
-        for (std::size_t r = 0; r < rows.size(); ++r)
-            for (int c = 0; c < m_nCols && c < rows[r].size(); ++c)
-                m_rows[r][Size(c)].text = rows[r][c];
-        endResetModel();
-    }
-
-private:
-    struct Cell
-    {
-        QString text;
-        QColor fore; // invalid: the view's text colour
-    };
-
-    static std::size_t Size(int n) { return static_cast<std::size_t>(std::max(n, 0)); }
-    std::vector<Cell> emptyRow() const { return std::vector<Cell>(Size(m_nCols)); }
-
-    std::vector<std::vector<Cell>> m_rows;
-    std::vector<QString> m_header[2];
-    std::vector<Qt::Alignment> m_alignment;
-    int m_nCols = 0;
-};
-
-// ---------------------------------------------------------------------------
-// The two header rows, painted as one header view so that they stay in view
-// while the data rows scroll. Equal neighbouring texts of a row with merging
-// on show as one cell; a column with merging on whose two texts are equal
-// shows one cell over both rows.
-
-class CVSFlexGridHeader final : public QHeaderView
-{
-public:
-    explicit CVSFlexGridHeader(QWidget *parent)
-        : QHeaderView(Qt::Horizontal, parent)
-    {
-        setSectionsClickable(false);
-        setHighlightSections(false);
-        setSectionResizeMode(QHeaderView::Interactive);
-        setDefaultAlignment(Qt::AlignCenter);
-        viewport()->setMouseTracking(true);
-        // A merged cell spans neighbouring sections: repaint all of it.
-        connect(this, &QHeaderView::sectionResized, viewport(), qOverload<>(&QWidget::update));
-    }
-
-    int rowHeight() const { return fontMetrics().height() + 8; }
-    int headerRowAt(int y) const { return y < rowHeight() ? 0 : 1; }
-
-    void setMergeRow(int row, bool merge)
-    {
-        if (row == 0 || row == 1) {
-            m_bMergeRow[row] = merge;
-            viewport()->update();
-        }
-    }
-    void setMergeCol(int col, bool merge)
-    {
-        if (merge)
-            m_mergeCols.insert(col);
-        else
-            m_mergeCols.erase(col);
-        viewport()->update();
-    }
-
-    QColor fixedColor() const
-    {
-        return m_fixed.isValid() ? m_fixed : palette().color(QPalette::Button);
-    }
-    void setFixedColor(const QColor &color)
-    {
-        m_fixed = color;
-        viewport()->update();
-    }
-
-    QSize sizeHint() const override
-    {
-        QSize s = QHeaderView::sizeHint();
-        s.setHeight(2 * rowHeight());
-        return s;
-    }
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter p(viewport());
-        const int n = count();
-        const int top = rowHeight();
-        const int bottom = viewport()->height();
-        // Row 0, and the cells that span both rows.
-        for (int c = 0; c < n;) {
-            if (isSectionHidden(c)) {
-                ++c;
-                continue;
-            }
-            const bool both = spansBoth(c);
-            int last = c;
-            if (m_bMergeRow[0])
-                while (last + 1 < n && !isSectionHidden(last + 1) && spansBoth(last + 1) == both
-                       && text(0, last + 1) == text(0, c))
-                    ++last;
-            paintCell(p,
-                      QRect(QPoint(left(c), 0), QPoint(right(last) - 1, (both ? bottom : top) - 1)),
-                      text(0, c));
-            c = last + 1;
-        }
-        // Row 1.
-        for (int c = 0; c < n;) {
-            if (isSectionHidden(c) || spansBoth(c)) {
-                ++c;
-                continue;
-            }
-            int last = c;
-            if (m_bMergeRow[1])
-                while (last + 1 < n && !isSectionHidden(last + 1) && !spansBoth(last + 1)
-                       && text(1, last + 1) == text(1, c))
-                    ++last;
-            paintCell(p, QRect(QPoint(left(c), top), QPoint(right(last) - 1, bottom - 1)),
-                      text(1, c));
-            c = last + 1;
-        }
-    }
-
-private:
-    QString text(int row, int col) const
-    {
-        if (!model())
-            return {};
-        return model()
-            ->headerData(col, Qt::Horizontal,
-                         row == 0 ? CVSFlexGrid::HeaderRow0Role : CVSFlexGrid::HeaderRow1Role)
-            .toString();
-    }
-    bool spansBoth(int col) const
-    {
-        return m_mergeCols.count(col) != 0 && text(0, col) == text(1, col);
-    }
-    int left(int col) const { return sectionViewportPosition(col); }
-    int right(int col) const { return sectionViewportPosition(col) + sectionSize(col); }
-
-    void paintCell(QPainter &p, const QRect &r, const QString &label) const
-    {
-        p.fillRect(r, fixedColor());
-        p.setPen(palette().color(QPalette::Mid));
-        p.drawLine(r.topRight(), r.bottomRight());
-        p.drawLine(r.bottomLeft(), r.bottomRight());
-        p.setPen(palette().color(QPalette::ButtonText));
-        p.drawText(r.adjusted(2, 1, -2, -1), Qt::AlignCenter | Qt::TextWordWrap, label);
-    }
-
-    bool m_bMergeRow[2] = {false, false};
-    std::set<int> m_mergeCols;
-    QColor m_fixed;
-};
-
-// ---------------------------------------------------------------------------
-// Editors: a drop-down list for a column with choices (a pick ends the edit
-// at once), a line edit for every other column.
-
-class CVSFlexGridDelegate final : public QStyledItemDelegate
-{
-public:
-    explicit CVSFlexGridDelegate(CVSFlexGrid *grid)
-        : QStyledItemDelegate(grid)
-        , m_grid(grid)
-    {}
-
-    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &,
-                          const QModelIndex &index) const override
-    {
-        const QStringList items = m_grid->colComboList(index.column());
-        if (!items.isEmpty()) {
-            auto *combo = new QComboBox(parent);
-            combo->setObjectName(QStringLiteral("gridCombo"));
-            combo->setFrame(false);
-            combo->addItems(items);
-            auto *self = const_cast<CVSFlexGridDelegate *>(this);
-            connect(combo, &QComboBox::activated, self, [self, combo] {
-                emit self->commitData(combo);
-                emit self->closeEditor(combo, QAbstractItemDelegate::NoHint);
-            });
-            return combo;
-        }
-        auto *edit = new QLineEdit(parent);
-        edit->setObjectName(QStringLiteral("gridEdit"));
-        edit->setFrame(false);
-        return edit;
-    }
-
-    void setEditorData(QWidget *editor, const QModelIndex &index) const override
-    {
-        const QString text = index.data(Qt::EditRole).toString();
-        if (auto *combo = qobject_cast<QComboBox *>(editor))
-            combo->setCurrentIndex(combo->findText(text, Qt::MatchExactly));
-        else if (auto *edit = qobject_cast<QLineEdit *>(editor))
-            edit->setText(text);
-    }
-
-    void setModelData(QWidget *editor, QAbstractItemModel *,
-                      const QModelIndex &index) const override
-    {
-        m_grid->commitEditor(editor, index);
-    }
-
-private:
-    CVSFlexGrid *m_grid;
-};
-
-// ---------------------------------------------------------------------------
 
 CVSFlexGrid::CVSFlexGrid(QWidget *parent)
     : QTableView(parent)
@@ -458,6 +24,9 @@ CVSFlexGrid::CVSFlexGrid(QWidget *parent)
     setHorizontalHeader(m_header);
     setModel(m_model);
     setItemDelegate(new CVSFlexGridDelegate(this));
+    m_model->setEditHook([this](int modelRow, int col, const QString &text) {
+        return acceptEdit(modelRow, col, text);
+    });
     verticalHeader()->hide();
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
@@ -477,7 +46,9 @@ CVSFlexGrid::CVSFlexGrid(QWidget *parent)
 
 CVSFlexGrid::~CVSFlexGrid()
 {
-    // An editor still open commits when it goes; its owner may be gone already.
+    // An editor still open commits when it goes, after this part of the grid
+    // is gone; its owner may be gone already.
+    m_model->setEditHook({});
     blockSignals(true);
 }
 
@@ -510,7 +81,6 @@ void CVSFlexGrid::setCols(int cols)
         m_model->insertColumns(now, cols - now);
     else if (cols < now)
         m_model->removeColumns(cols, now - cols);
-    m_comboLists.resize(static_cast<std::size_t>(cols));
     ensureCurrentCell();
 }
 
@@ -539,27 +109,23 @@ void CVSFlexGrid::setTextMatrix(int row, int col, const QString &text)
 int CVSFlexGrid::row() const
 {
     const QModelIndex current = currentIndex();
-    return current.isValid() ? current.row() + kFixedRows : m_nHeaderCurrentRow;
+    return current.isValid() ? current.row() + kFixedRows : m_headerCurrentRow;
 }
 
 int CVSFlexGrid::col() const
 {
     const QModelIndex current = currentIndex();
-    return current.isValid() ? current.column() : m_nHeaderCurrentCol;
+    return current.isValid() ? current.column() : m_headerCurrentCol;
 }
 
 void CVSFlexGrid::setColComboList(int col, const QStringList &items)
 {
-    if (col < 0 || col >= cols())
-        return;
-    m_comboLists[static_cast<std::size_t>(col)] = items;
+    m_model->setComboList(col, items);
 }
 
 QStringList CVSFlexGrid::colComboList(int col) const
 {
-    if (col < 0 || static_cast<std::size_t>(col) >= m_comboLists.size())
-        return {};
-    return m_comboLists[static_cast<std::size_t>(col)];
+    return m_model->comboList(col);
 }
 
 void CVSFlexGrid::addItem(const QString &text, int index)
@@ -593,8 +159,8 @@ void CVSFlexGrid::select(int row, int col, int rowSel, int colSel)
         // A header row: no data cell is current or selected.
         selectionModel()->clearSelection();
         selectionModel()->clearCurrentIndex();
-        m_nHeaderCurrentRow = row;
-        m_nHeaderCurrentCol = std::clamp(col, 0, std::max(cols() - 1, 0));
+        m_headerCurrentRow = row;
+        m_headerCurrentCol = std::clamp(col, 0, std::max(cols() - 1, 0));
         return;
     }
     if (!isDataRow(row) || col < 0 || col >= cols())
@@ -769,7 +335,7 @@ void CVSFlexGrid::ensureCurrentCell()
 {
     if (currentIndex().isValid() || m_model->rowCount() == 0 || m_model->columnCount() == 0)
         return;
-    const int c = std::clamp(m_nHeaderCurrentCol, 0, m_model->columnCount() - 1);
+    const int c = std::clamp(m_headerCurrentCol, 0, m_model->columnCount() - 1);
     selectionModel()->setCurrentIndex(m_model->index(0, c), QItemSelectionModel::NoUpdate);
 }
 
@@ -799,25 +365,18 @@ bool CVSFlexGrid::edit(const QModelIndex &index, EditTrigger trigger, QEvent *ev
     return true;
 }
 
-void CVSFlexGrid::commitEditor(QWidget *editor, const QModelIndex &index)
+bool CVSFlexGrid::acceptEdit(int modelRow, int col, const QString &text)
 {
-    const QPersistentModelIndex target(index);
-    QString text;
-    int pick = -1;
-    if (auto *combo = qobject_cast<QComboBox *>(editor)) {
-        pick = combo->currentIndex();
-        text = pick >= 0 ? combo->itemText(pick) : m_model->text(index.row(), index.column());
-    } else if (auto *line = qobject_cast<QLineEdit *>(editor)) {
-        text = line->text();
-    } else {
-        return;
-    }
+    // A list column takes only one of its items.
+    const QStringList items = colComboList(col);
+    const int pick = static_cast<int>(items.indexOf(text));
+    if (!items.isEmpty() && pick < 0)
+        return false;
     bool cancel = false;
-    m_nComboIndex = pick;
-    emit validateEdit(index.row() + kFixedRows, index.column(), &cancel);
-    m_nComboIndex = -1;
-    if (!cancel && target.isValid())
-        m_model->setText(target.row(), target.column(), text);
+    m_comboIndex = pick;
+    emit validateEdit(modelRow + kFixedRows, col, &cancel);
+    m_comboIndex = -1;
+    return !cancel;
 }
 
 void CVSFlexGrid::finishEditing()
@@ -941,19 +500,19 @@ void CVSFlexGrid::trackMouse(const QPoint &gridPos)
 {
     const QPoint inHeader = m_header->mapFrom(this, gridPos);
     if (m_header->isVisible() && m_header->rect().contains(inHeader)) {
-        m_nMouseRow = m_header->headerRowAt(inHeader.y());
-        m_nMouseCol = m_header->logicalIndexAt(inHeader.x());
+        m_mouseRow = m_header->headerRowAt(inHeader.y());
+        m_mouseCol = m_header->logicalIndexAt(inHeader.x());
         return;
     }
     const QPoint inCells = viewport()->mapFrom(this, gridPos);
     if (viewport()->rect().contains(inCells)) {
         const int r = rowAt(inCells.y());
-        m_nMouseRow = r < 0 ? -1 : r + kFixedRows;
-        m_nMouseCol = columnAt(inCells.x());
+        m_mouseRow = r < 0 ? -1 : r + kFixedRows;
+        m_mouseCol = columnAt(inCells.x());
         return;
     }
-    m_nMouseRow = -1;
-    m_nMouseCol = -1;
+    m_mouseRow = -1;
+    m_mouseCol = -1;
 }
 
 void CVSFlexGrid::mouseReleased(QMouseEvent *event, const QPoint &gridPos)

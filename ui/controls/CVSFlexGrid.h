@@ -13,12 +13,16 @@
 // - the current cell (row(), col()) and the cell under the mouse
 //   (mouseRow(), mouseCol(); -1 where there is no cell);
 // - a drop-down list per column; while validateEdit is emitted for such a
-//   column, comboIndex() tells which item was picked (-1 none);
+//   column, comboIndex() tells which item was picked;
 // - inserting and removing data rows, selecting a cell, merging equal header
 //   texts, column widths in twips, the text colour of a range of cells;
 // - the signals beforeEdit (a slot may refuse the edit), validateEdit (the
-//   edit ends; the new text is stored after the signal unless cancelled)
+//   user's edit ends with a new text, stored after the signal unless
+//   cancelled; the grid's own writes such as setTextMatrix never emit it)
 //   and mouseUp (a mouse button was released over the grid).
+//
+// The grid is a view on a CVSFlexGridModel, with a CVSFlexGridHeader for the
+// two header rows and a CVSFlexGridDelegate for the editors.
 //
 // Keyboard: typing starts editing the current cell; Tab and Enter move to the
 // next cell; F2, F4 or Alt+Down opens the drop-down list of a list column;
@@ -29,6 +33,8 @@
 // grid's parent, so that the owner's menu always acts on the cell the
 // mouse-up handler selected, whichever order the platform reports them in.
 
+#include "controls/CVSFlexGridModel.h"
+
 #include <QColor>
 #include <QContextMenuEvent>
 #include <QStringList>
@@ -36,7 +42,6 @@
 
 #include <vector>
 
-class CVSFlexGridModel;
 class CVSFlexGridHeader;
 
 class CVSFlexGrid : public QTableView
@@ -46,7 +51,10 @@ public:
     static constexpr int kFixedRows = 2; // header rows 0 and 1
 
     // Roles under which the model answers headerData for the two header rows.
-    enum HeaderRole { HeaderRow0Role = Qt::UserRole + 1, HeaderRow1Role };
+    enum HeaderRole {
+        HeaderRow0Role = CVSFlexGridModel::HeaderRow0Role,
+        HeaderRow1Role = CVSFlexGridModel::HeaderRow1Role
+    };
 
     // Mouse buttons and shift state as mouseUp reports them.
     enum MouseButton { LeftButton = 1, RightButton = 2, MiddleButton = 4 };
@@ -71,16 +79,17 @@ public:
     int col() const;
     // The cell under the mouse at the last mouse event over the grid: rows 0
     // and 1 over the header, -1 below the last row or beside the columns.
-    int mouseRow() const { return m_nMouseRow; }
-    int mouseCol() const { return m_nMouseCol; }
+    int mouseRow() const { return m_mouseRow; }
+    int mouseCol() const { return m_mouseCol; }
 
     // The choices offered when a cell of the column is edited (a drop-down
     // list that takes no typed text); an empty list makes it a text column.
     void setColComboList(int col, const QStringList &items);
     QStringList colComboList(int col) const;
-    // The item picked in the edited cell's list while validateEdit is
-    // emitted for a list column; -1 when nothing was picked and at any other time.
-    int comboIndex() const { return m_nComboIndex; }
+    // While validateEdit is emitted for a list column: the index of the
+    // picked text in colComboList(col). -1 at any other time. A list closed
+    // without a pick ends the edit without validateEdit and keeps the text.
+    int comboIndex() const { return m_comboIndex; }
 
     // Ends an edit in progress as leaving the cell does: the typed text is
     // validated and stored.
@@ -132,7 +141,8 @@ public:
     QString columnTitle(int col) const;
 
     // Data rows (grid rows from 2 on) that hold a selected cell, ascending;
-    // the current row when nothing is selected.
+    // the current row when no cell is selected (before the first click, or
+    // after a Ctrl+click took the last cell out of the selection).
     std::vector<int> selectedRows() const;
     // Those rows as TAB-separated text, one line per row, every column.
     QString selectedRowsText() const;
@@ -166,9 +176,7 @@ protected:
     void keyboardSearch(const QString &search) override;
 
 private:
-    friend class CVSFlexGridDelegate;
-
-    void commitEditor(QWidget *editor, const QModelIndex &index);
+    bool acceptEdit(int modelRow, int col, const QString &text);
     void trackMouse(const QPoint &gridPos);
     void mouseReleased(QMouseEvent *event, const QPoint &gridPos);
     void sendContextMenu(QContextMenuEvent::Reason reason, const QPoint &gridPos,
@@ -180,10 +188,9 @@ private:
 
     CVSFlexGridModel *m_model;
     CVSFlexGridHeader *m_header;
-    std::vector<QStringList> m_comboLists; // per column
-    int m_nComboIndex = -1;
-    int m_nMouseRow = -1;
-    int m_nMouseCol = -1;
-    int m_nHeaderCurrentRow = 1; // current row while no data row is current
-    int m_nHeaderCurrentCol = 0;
+    int m_comboIndex = -1;
+    int m_mouseRow = -1;
+    int m_mouseCol = -1;
+    int m_headerCurrentRow = 1; // current row while no data row is current
+    int m_headerCurrentCol = 0;
 };
