@@ -6,7 +6,9 @@
 
 #include "codegen/GeneratePou.h"
 
+#include <QLabel>
 #include <QLibrary>
+#include <QLocale>
 
 #include <gtest/gtest.h>
 
@@ -91,6 +93,22 @@ TEST_F(PluginTest, CancelledOrWithNullArgumentsNothingIsHandedBack)
         EXPECT_EQ(result.pouMap,
                   (std::map<std::string, std::shared_ptr<PouList>>{{"POS_EXE", earlier}}));
     }
+}
+
+// In a Chinese locale the plug-in loads its own catalogue for the forms: the
+// test installs no translator.
+TEST_F(PluginTest, PluginLoadsItsOwnChineseCatalogue)
+{
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
+    QString label;
+    Driver d;
+    d.then(OnFrame([&label](QWidget *w) { label = Child<QLabel>(w, "startLabel")->text(); }));
+    Cancel(d);
+    const std::int32_t status = d.play([&] { return instruction(&context, nullptr, &result); });
+    QLocale::setDefault(before);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(label.toStdString(), "起始元件(D)");
 }
 
 } // namespace
