@@ -67,9 +67,13 @@ void Check(const std::vector<Case> &cases)
 
 TEST_F(PosHostTest, CompletingStoresTheSubprogramAndCancellingDoesNot)
 {
+    // The name offered, POS_EXE, is the project's already: the wizard knows its names.
     const auto enterAsPosNew = [](Driver &d) {
         EnterWorkedExample(d);
-        d.then(Fill("nameEdit=POS_NEW"));
+        d.then(Click("nextButton"))
+            .then(Answer(QMessageBox::Ok, "Subprogram \"POS_EXE\" exists in the current project. "
+                                          "Please input again."))
+            .then(Fill("nameEdit=POS_NEW"));
         Complete(d);
     };
     Project added = StartProject();
