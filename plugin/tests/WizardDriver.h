@@ -1,13 +1,14 @@
 #pragma once
 
-// Drives the wizard through its real modal dialogs while a pos-host command
-// waits for it: a timer plays a script of steps on whatever modal dialog is
-// up, one step per tick, as a user would click and type.
+// Drives the wizard through its real modal dialogs while a call waits for it:
+// a timer plays a script of steps, one per tick, each on the kind of modal
+// dialog it names, as a user would click and type. A dialog the script does
+// not expect never leaves the call waiting: the test fails, naming the
+// dialog, and the driver closes every modal dialog until the call returns.
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -21,22 +22,22 @@
 #include <memory>
 #include <string>
 #include <utility>
-#include <vector>
 
 namespace pos::test {
+
+struct Step
+{
+    const char *dialog; // class name of the modal dialog the step acts on
+    std::function<void(QWidget *)> act;
+};
 
 class Driver
 {
 public:
-    using Step = std::function<void(QWidget *)>;
+    // Ticks a modal dialog may stay up once the script is played out: time
+    // for the dialog of the last step to go by itself.
+    static constexpr int kStrayTicks = 20;
 
-    // A wizard still open this long after start() has gone wrong: the test
-    // fails and every modal dialog is closed, so that the command returns.
-    static constexpr int kWatchdogMs = 30000;
-
-    Driver() = default;
-    Driver(const Driver &) = delete;
-    Driver &operator=(const Driver &) = delete;
     ~Driver() { stop(); }
 
     Driver &then(Step step)
@@ -51,7 +52,6 @@ public:
         m_timer = std::make_unique<QTimer>();
         m_timer->setInterval(5);
         QObject::connect(m_timer.get(), &QTimer::timeout, [this] { tick(); });
-        m_clock.start();
         m_timer->start();
     }
 
@@ -63,133 +63,153 @@ public:
     }
 
     bool finished() const { return m_steps.empty(); }
-    bool timedOut() const { return m_timedOut; }
+
+    // Makes a call while playing; the whole script must be played.
+    template<typename Call>
+    auto play(Call call)
+    {
+        start();
+        auto returned = call();
+        stop();
+        EXPECT_TRUE(finished()) << "the wizard closed before the script ended";
+        return returned;
+    }
 
 private:
-    // A step that opens a message box blocks in the box's own loop; the timer
+    // A step that opens a dialog blocks in the dialog's own loop; the timer
     // does not fire again while its own slot runs, so each step runs from a
     // posted call of its own and the timer keeps ticking meanwhile.
     void tick()
     {
         QWidget *modal = QApplication::activeModalWidget();
-        if (!modal)
-            return;
-        if (m_clock.elapsed() > kWatchdogMs) {
-            if (!m_timedOut)
-                ADD_FAILURE() << "the wizard was still open after " << kWatchdogMs << " ms with "
-                              << m_steps.size() << " step(s) left";
-            m_timedOut = true;
-            m_steps.clear();
-            if (auto *dialog = qobject_cast<QDialog *>(modal))
-                dialog->QDialog::done(QDialog::Rejected); // past any question on closing
-            return;
+        if (!modal) {
+            m_strayTicks = 0;
+        } else if (m_failed) {
+            Close(modal);
+        } else if (m_steps.empty()) {
+            if (++m_strayTicks >= kStrayTicks)
+                fail(modal, "no step left for");
+        } else if (!m_dispatched) {
+            m_dispatched = true;
+            QTimer::singleShot(0, m_timer.get(), [this] { playNext(); });
         }
-        if (m_dispatched || m_steps.empty())
+    }
+
+    void playNext()
+    {
+        m_dispatched = false;
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal || m_steps.empty() || m_failed)
             return;
-        m_dispatched = true;
-        QTimer::singleShot(0, m_timer.get(), [this] {
-            m_dispatched = false;
-            QWidget *now = QApplication::activeModalWidget();
-            if (!now || m_steps.empty())
-                return;
-            Step step = std::move(m_steps.front());
-            m_steps.pop_front();
-            step(now);
-        });
+        Step step = std::move(m_steps.front());
+        m_steps.pop_front();
+        if (modal->inherits(step.dialog))
+            step.act(modal);
+        else
+            fail(modal, std::string("a step for ") + step.dialog + " found");
+    }
+
+    void fail(QWidget *modal, const std::string &why)
+    {
+        const auto *box = qobject_cast<QMessageBox *>(modal);
+        ADD_FAILURE() << why << " " << modal->metaObject()->className()
+                      << (box ? " \"" + box->text().toStdString() + "\"" : std::string())
+                      << "; steps not played: " << m_steps.size();
+        m_failed = true;
+        m_steps.clear();
+        Close(modal);
+    }
+
+    static void Close(QWidget *modal)
+    {
+        if (QWidget *popup = QApplication::activePopupWidget())
+            popup->close();
+        if (auto *dialog = qobject_cast<QDialog *>(modal))
+            dialog->QDialog::done(QDialog::Rejected); // past any question on closing
+        else
+            modal->close();
     }
 
     std::deque<Step> m_steps;
     std::unique_ptr<QTimer> m_timer;
-    QElapsedTimer m_clock;
     bool m_dispatched = false;
-    bool m_timedOut = false;
+    bool m_failed = false;
+    int m_strayTicks = 0;
 };
 
 template<typename T>
-T *Child(QWidget *w, const char *name)
+T *Child(QWidget *w, const QString &name)
 {
-    T *child = w ? w->findChild<T *>(QString::fromLatin1(name)) : nullptr;
-    EXPECT_NE(child, nullptr) << name << " is not on " << (w ? qPrintable(w->objectName()) : "-");
+    T *child = w->findChild<T *>(name);
+    EXPECT_NE(child, nullptr) << name.toStdString() << " is not on " << qPrintable(w->objectName());
     return child;
 }
 
-inline Driver::Step Click(const char *button)
+// A step on the wizard's frame.
+inline Step OnFrame(std::function<void(QWidget *)> act)
 {
-    return [button](QWidget *w) {
-        if (auto *b = Child<QPushButton>(w, button))
+    return {"CPosWizardDlg", std::move(act)};
+}
+
+inline Step Click(const char *button)
+{
+    return OnFrame([button](QWidget *w) {
+        if (auto *b = Child<QPushButton>(w, QLatin1String(button)))
             QTest::mouseClick(b, Qt::LeftButton);
-    };
+    });
 }
 
-inline Driver::Step Fill(std::vector<std::pair<const char *, QString>> edits,
-                         std::vector<std::pair<const char *, int>> combos = {})
+// Fills the frame's fields in order: "startDEdit=2000 actionCombo=1" types
+// 2000 into the line edit and picks the combo box's item 1.
+inline Step Fill(const char *fields)
 {
-    return [edits, combos](QWidget *w) {
-        for (const auto &[name, index] : combos)
-            if (auto *combo = Child<QComboBox>(w, name))
-                combo->setCurrentIndex(index);
-        for (const auto &[name, text] : edits)
-            if (auto *edit = Child<QLineEdit>(w, name))
-                edit->setText(text);
-    };
+    return OnFrame([fields](QWidget *w) {
+        for (const QString &field : QString::fromUtf8(fields).split(QLatin1Char(' '))) {
+            const QStringList nameValue = field.split(QLatin1Char('='));
+            if (auto *combo = w->findChild<QComboBox *>(nameValue[0]))
+                combo->setCurrentIndex(nameValue[1].toInt());
+            else if (auto *edit = Child<QLineEdit>(w, nameValue[0]))
+                edit->setText(nameValue[1]);
+        }
+    });
 }
 
-// Expects the text of a line edit.
-inline void ExpectText(QWidget *w, const char *name, const QString &text)
+// Answers a message box with the given button, expecting its text when given.
+inline Step Answer(QMessageBox::StandardButton button, const char *text = nullptr)
 {
-    if (auto *edit = Child<QLineEdit>(w, name)) {
-        EXPECT_EQ(edit->text().toStdString(), text.toStdString()) << name;
-    }
-}
-
-// Answers a message box with the given button; keeps its text in *text.
-inline Driver::Step Answer(QMessageBox::StandardButton button, std::string *text = nullptr)
-{
-    return [button, text](QWidget *w) {
-        auto *box = qobject_cast<QMessageBox *>(w);
-        EXPECT_NE(box, nullptr) << "expected a message box, found "
-                                << qPrintable(w->metaObject()->className());
-        if (!box)
-            return;
-        if (text)
-            *text = box->text().toStdString();
-        QTest::mouseClick(box->button(button), Qt::LeftButton);
-    };
+    return {"QMessageBox", [button, text](QWidget *w) {
+                auto *box = static_cast<QMessageBox *>(w);
+                if (text) {
+                    EXPECT_EQ(box->text().toStdString(), text);
+                }
+                QTest::mouseClick(box->button(button), Qt::LeftButton);
+            }};
 }
 
 // The worked example's two segments entered step by step, from the output
-// configuration page to the name page: a line to (20000, 0), then a
-// clockwise arc about (20000, 10000) to (30000, 10000); absolute, PLS+SIGN.
+// configuration page to the name page: absolute, PLS+SIGN, a line to
+// (20000, 0), then a clockwise arc about (20000, 10000) to (30000, 10000).
 inline void EnterWorkedExample(Driver &d)
 {
-    d.then(Fill({{"startDEdit", QStringLiteral("2000")}}, {{"actionCombo", 1}, {"pulseCombo", 0}}))
+    d.then(Fill("actionCombo=1 pulseCombo=0 startDEdit=2000"))
         .then(Click("nextButton"))
-        .then(Fill({{"initialSpeedEdit", QStringLiteral("100")},
-                    {"maxSpeedEdit", QStringLiteral("100000")},
-                    {"accDecTimeEdit", QStringLiteral("100")},
-                    {"endXEdit", QStringLiteral("20000")},
-                    {"endYEdit", QStringLiteral("0")}},
-                   {{"typeCombo", 0}}))
+        .then(Fill("typeCombo=0 initialSpeedEdit=100 maxSpeedEdit=100000 accDecTimeEdit=100 "
+                   "endXEdit=20000 endYEdit=0"))
         .then(Click("nextButton"))
-        .then(Fill({{"initialSpeedEdit", QStringLiteral("100")},
-                    {"maxSpeedEdit", QStringLiteral("70000")},
-                    {"accDecTimeEdit", QStringLiteral("200")},
-                    {"endXEdit", QStringLiteral("30000")},
-                    {"endYEdit", QStringLiteral("10000")},
-                    {"circleXEdit", QStringLiteral("20000")},
-                    {"circleYEdit", QStringLiteral("10000")}},
-                   {{"typeCombo", 1}, {"centreModeCombo", 0}}))
+        .then(Fill("typeCombo=1 centreModeCombo=0 initialSpeedEdit=100 maxSpeedEdit=70000 "
+                   "accDecTimeEdit=200 endXEdit=30000 endYEdit=10000 circleXEdit=20000 "
+                   "circleYEdit=10000"))
         .then(Click("endButton"));
 }
 
-// The name page with the name it offers (POS_EXE), then "Complete".
-inline void CompleteWithOfferedName(Driver &d)
+// From the name page: the name as it stands, then "Complete" on the summary.
+inline void Complete(Driver &d)
 {
     d.then(Click("nextButton")).then(Click("nextButton"));
 }
 
-// Cancels from the first page and confirms.
-inline void CancelWizard(Driver &d)
+// Cancels and confirms.
+inline void Cancel(Driver &d)
 {
     d.then(Click("cancelButton")).then(Answer(QMessageBox::Yes));
 }

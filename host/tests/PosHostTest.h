@@ -1,0 +1,73 @@
+#pragma once
+
+// What the in-process tests of pos-host share: a command's run with what it
+// printed, and a fixture that works in a fresh directory of its own, with
+// messages in English unless a test chooses and the wizard offscreen.
+
+#include "PosHost.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+namespace pos::test {
+
+struct Result
+{
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+inline Result RunCommand(const std::vector<std::string> &args)
+{
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = RunPosHost(args, out, err);
+    return {status, out.str(), err.str()};
+}
+
+inline std::string Read(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+inline void Write(const std::string &path, const std::string &text)
+{
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+class PosHostTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        std::filesystem::remove_all(m_dir);
+        std::filesystem::create_directories(m_dir);
+        std::filesystem::current_path(m_dir);
+        ::setenv("LC_ALL", "C", 1);
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    }
+
+    void TearDown() override
+    {
+        std::filesystem::current_path(m_cwd);
+        std::filesystem::remove_all(m_dir);
+    }
+
+    const std::filesystem::path m_cwd = std::filesystem::current_path();
+    const std::filesystem::path m_dir
+        = std::filesystem::temp_directory_path() / ("pos_host_" + std::to_string(::getpid()));
+};
+
+} // namespace pos::test
