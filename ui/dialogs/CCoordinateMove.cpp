@@ -45,7 +45,7 @@ void CCoordinateMove::accept()
     std::int32_t y = 0;
     if (!transfer(m_ui.xEdit, x) || !transfer(m_ui.yEdit, y))
         return;
-    m_nX = x;
-    m_nY = y;
+    m_x = x;
+    m_y = y;
     QDialog::accept();
 }

@@ -22,8 +22,8 @@ public:
     explicit CCoordinateMove(QWidget *parent = nullptr);
 
     // Both 0 until OK has taken the edits over.
-    std::int32_t xDisplacement() const { return m_nX; }
-    std::int32_t yDisplacement() const { return m_nY; }
+    std::int32_t xDisplacement() const { return m_x; }
+    std::int32_t yDisplacement() const { return m_y; }
 
     // OK: both edits must hold whole decimal numbers (an optional sign and
     // digits, blanks around allowed); otherwise the edit concerned gets the
@@ -34,6 +34,6 @@ private:
     bool transfer(QLineEdit *edit, std::int32_t &value);
 
     Ui::CCoordinateMove m_ui;
-    std::int32_t m_nX = 0;
-    std::int32_t m_nY = 0;
+    std::int32_t m_x = 0;
+    std::int32_t m_y = 0;
 };

@@ -6,11 +6,11 @@
 
 CGraphicDisplay::CGraphicDisplay(std::int32_t count, QWidget *parent)
     : QDialog(parent)
-    , m_nCount(std::max<std::int32_t>(count, 0))
-    , m_nCurrent(m_nCount)
+    , m_count(std::max<std::int32_t>(count, 0))
+    , m_current(m_count)
 {
     m_ui.setupUi(this);
-    const auto n = static_cast<std::size_t>(m_nCount);
+    const auto n = static_cast<std::size_t>(m_count);
     Arrays &a = m_arrays;
     for (auto *v : {&a.centreX, &a.centreY, &a.beginX, &a.beginY, &a.endX, &a.endY, &a.type})
         v->assign(n, 0);
@@ -34,17 +34,17 @@ void CGraphicDisplay::setCentreModes(std::vector<std::int32_t> modes)
 
 void CGraphicDisplay::OnInitDialog()
 {
-    if (m_bInitialised)
+    if (m_initialised)
         return;
-    m_bInitialised = true;
+    m_initialised = true;
     // The caller may have resized an array; the view reads count elements of each.
-    const auto n = static_cast<std::size_t>(m_nCount);
+    const auto n = static_cast<std::size_t>(m_count);
     Arrays &a = m_arrays;
     for (auto *v : {&a.centreX, &a.centreY, &a.beginX, &a.beginY, &a.endX, &a.endY, &a.type})
         v->resize(n, 0);
     m_ui.display->DrawTrajectory(a.centreX.data(), a.centreY.data(), a.beginX.data(),
                                  a.beginY.data(), a.endX.data(), a.endY.data(), a.type.data(),
-                                 m_nCount, m_nCurrent, true);
+                                 m_count, m_current, true);
     m_ui.closeButton->setFocus();
 }
 

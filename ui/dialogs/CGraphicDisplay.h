@@ -24,8 +24,8 @@ public:
     // count < 0 counts as 0. The current segment passed to the view is count.
     explicit CGraphicDisplay(std::int32_t count, QWidget *parent = nullptr);
 
-    std::int32_t count() const { return m_nCount; }
-    std::int32_t current() const { return m_nCurrent; }
+    std::int32_t count() const { return m_count; }
+    std::int32_t current() const { return m_current; }
 
     // The seven arrays, count elements each, all 0 after construction.
     struct Arrays
@@ -42,7 +42,7 @@ public:
 
     // Hands the arrays to the view once; showing the dialog runs it.
     void OnInitDialog();
-    bool isInitialised() const { return m_bInitialised; }
+    bool isInitialised() const { return m_initialised; }
     CGraphicShow *display() const;
 
 protected:
@@ -51,7 +51,7 @@ protected:
 private:
     Ui::CGraphicDisplay m_ui;
     Arrays m_arrays;
-    std::int32_t m_nCount;
-    std::int32_t m_nCurrent;
-    bool m_bInitialised = false;
+    std::int32_t m_count;
+    std::int32_t m_current;
+    bool m_initialised = false;
 };

@@ -24,6 +24,6 @@ QString CArcEndSelect::message() const
 
 void CArcEndSelect::choose(int choice)
 {
-    m_nChoice = choice;
+    m_choice = choice;
     accept();
 }

@@ -18,11 +18,11 @@ public:
     void setMessage(const QString &text);
     QString message() const;
     // 0 the first candidate, 1 the second; valid when exec() accepted.
-    int choice() const { return m_nChoice; }
+    int choice() const { return m_choice; }
 
 private:
     void choose(int choice);
 
     Ui::CArcEndSelect m_ui;
-    int m_nChoice = 0;
+    int m_choice = 0;
 };

@@ -4,7 +4,7 @@
 
 CBasePage::CBasePage(int templateId, QWidget *parent)
     : QWidget(parent)
-    , m_nTemplateId(templateId)
+    , m_templateId(templateId)
 {}
 
 void CBasePage::SetContext(pos::PosConfig *config, bool modify)

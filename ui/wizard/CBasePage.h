@@ -15,7 +15,7 @@ public:
     CBasePage(int templateId, QWidget *parent = nullptr);
 
     void SetContext(pos::PosConfig *config, bool modify);
-    int templateId() const { return m_nTemplateId; }
+    int templateId() const { return m_templateId; }
 
     // Runs once when the frame opens, after SetContext.
     virtual void OnInitDialog() {}
@@ -30,5 +30,5 @@ protected:
     bool m_bModify = false;
 
 private:
-    int m_nTemplateId;
+    int m_templateId;
 };

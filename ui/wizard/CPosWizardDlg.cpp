@@ -56,9 +56,9 @@ CBasePage *CPosWizardDlg::page(int index) const
 
 void CPosWizardDlg::OnInitDialog()
 {
-    if (m_bInitialised)
+    if (m_initialised)
         return;
-    m_bInitialised = true;
+    m_initialised = true;
     if (!m_pages.empty()) {
         for (CBasePage *p : m_pages) {
             QWidget *slot = p ? static_cast<QWidget *>(p) : new QWidget;

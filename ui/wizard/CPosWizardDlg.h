@@ -54,7 +54,7 @@ private:
     int m_nCurPage = 0;
     int m_nSegmentPage = 0; // 1 step page, 2 table page; 0 until page 0 is left
     bool m_bModify;
-    bool m_bInitialised = false;
+    bool m_initialised = false;
     std::vector<CBasePage *> m_pages; // owned by whoever runs the wizard
     std::vector<int> m_pageIds;
 };
