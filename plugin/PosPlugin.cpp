@@ -20,20 +20,16 @@ struct CallScope
 
 // Runs the wizard and generates on completion: 1 when the user completed it
 // (whatever the generator made of the pointers it was given), 0 otherwise.
-// Nothing thrown inside (memory running out, say) crosses into the host:
-// the call then reports 0, as a cancelled one does.
 std::int32_t Run(pos::PosHostContext *context, pos::PosConfig *config, bool modify,
                  pos::PosHostResult *result) noexcept
 {
-    try {
+    return pos::ui::Guarded([&]() -> std::int32_t {
         CallScope scope(context);
         if (!pos::ui::RunWizard(config, modify, context))
             return 0;
         pos::GeneratePou(result, config);
         return 1;
-    } catch (...) {
-        return 0;
-    }
+    });
 }
 
 } // namespace

@@ -28,13 +28,15 @@
 POS_EXPORT std::int32_t GetGuideID();
 
 // Creates a configuration. The second argument is not read. Returns 1 when
-// the user completed the wizard and the subprogram was generated, 0 when the
-// user cancelled (result is then unchanged).
+// the user completed the wizard: the subprogram is then in result->pouMap (a
+// null result receives nothing). Returns 0 when the user cancelled (result
+// is then unchanged) or the call failed.
 POS_EXPORT std::int32_t Instruction(pos::PosHostContext *context, void *unused,
                                     pos::PosHostResult *result);
 
 // Modifies the host's configuration in place (its element ranges are first
-// overwritten with the context's). Returns 1 when completed and generated, 0
-// when cancelled; the record then holds what the pages stored before.
+// overwritten with the context's). Returns 1 when completed (generated as
+// Instruction does), 0 when cancelled or failed; the record then holds what
+// the pages stored before.
 POS_EXPORT std::int32_t ModifyPOS(pos::PosHostContext *context, pos::PosConfig *config,
                                   pos::PosHostResult *result);

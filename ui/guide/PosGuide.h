@@ -4,6 +4,8 @@
 
 #include "guide/PosConfig.h"
 
+#include <cstdint>
+
 namespace pos::ui {
 
 // The library's single guide: holds the host context of the call in progress.
@@ -26,5 +28,18 @@ void EndCall();
 // ranges into it, builds the frame and the five pages, and returns 1 when
 // the user completed it, 0 when the user cancelled.
 int RunWizard(PosConfig *config, bool modify, const PosHostContext *context);
+
+// Runs one call of an entry point: fn's result, or 0 when anything at all is
+// thrown (memory running out, say), so that no exception crosses into the
+// host, which calls with C linkage.
+template<typename Fn>
+std::int32_t Guarded(Fn fn) noexcept
+{
+    try {
+        return fn();
+    } catch (...) {
+        return 0;
+    }
+}
 
 } // namespace pos::ui
