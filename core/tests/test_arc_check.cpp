@@ -46,6 +46,8 @@ INSTANTIATE_TEST_SUITE_P(
                 -71, -71, 71},
         ArcCase{"EndStraightAboveCentre", 0, 0, 0, 100, 0, 50, kArcCandidates, 0, 100, 0, -100},
         ArcCase{"ExactlyOneOffIsOutside", 0, 0, 0, -100, 0, -99, kArcCandidates, 0, 100, 0, -100},
+        ArcCase{"ExactlyOneOffTheFirstCandidate", 0, 0, 100, 0, 99, 0, kArcCandidates, 100, 0, -100,
+                0},
         ArcCase{"EndOnTheCentre", 10, 10, 20, 10, 10, 10, kArcCandidates, 10, 20, 10, 0},
         ArcCase{"BeginOnTheCentre", 5, 5, 5, 5, 100, 100, kArcImpossible, 0, 0, 0, 0},
         ArcCase{"FullCircle", 0, 0, 100, 0, 100, 0, kArcOk, 0, 0, 0, 0},
