@@ -227,16 +227,12 @@ const ShapeCase kShapes[] = {
      {Seg(kTypeLine, 0, 1, 11, -3)}},
     {"LineNegativeHalvesAndGroupsInAnyOrder", {{0, "LINE"}, {11, "2.5"}, {10, "-2.5"}, {21, "-0.5"}, {20, "-2.51"}},
      {Seg(kTypeLine, -2, -3, 3, 0)}},
-    {"NumbersBelowDoubleRangeAreZero", {{0, "LINE"}, {10, "1e-400"}, {20, "-2.5e-330"}, {11, "7e-1"}},
-     {Seg(kTypeLine, 0, 0, 1, 0)}},
     {"ArcQuarter", {{0, "ARC"}, {10, "100"}, {20, "100"}, {40, "50"}, {50, "0"}, {51, "90"}},
      {Seg(kTypeCcw, 150, 100, 100, 150, 100, 100)}},
     {"ArcCrossingZero", {{0, "ARC"}, {40, "1000"}, {50, "350"}, {51, "10"}},
      {Seg(kTypeCcw, 985, -174, 985, 174)}},
     {"ArcNegativeStart", {{0, "ARC"}, {40, "1000"}, {50, "-90"}, {51, "0"}},
      {Seg(kTypeCcw, 0, -1000, 1000, 0)}},
-    {"ArcAnglesAboveOneTurn", {{0, "ARC"}, {40, "1000"}, {50, "450"}, {51, "900"}},
-     {Seg(kTypeCcw, 0, 1000, -1000, 0)}},
     {"ArcEqualAnglesFullTurn", {{0, "ARC"}, {10, "10"}, {20, "20"}, {40, "100"}, {50, "45"}, {51, "45"}},
      {Seg(kTypeCcw, 81, 91, 81, 91, 10, 20)}},
     // Angles are not rounded to whole degrees, and pi is not 3.141593.
@@ -258,8 +254,6 @@ const ShapeCase kShapes[] = {
      {Seg(kTypeCcw, 0, 0, 10, 0, 5, 0)}},
     {"BulgeNegativeIsClockwise", {{0, "LWPOLYLINE"}, {10, "0"}, {20, "0"}, {42, "-1"}, {10, "10"}, {20, "0"}},
      {Seg(kTypeCw, 0, 0, 10, 0, 5, 0)}},
-    {"BulgeHalfCentreLeftOfChord", {{0, "LWPOLYLINE"}, {10, "0"}, {20, "0"}, {42, "0.5"}, {10, "10"}, {20, "0"}},
-     {Seg(kTypeCcw, 0, 0, 10, 0, 5, 4)}}, // centre (5, 3.75)
     {"BulgeAboveOneCentreRightOfChord", {{0, "LWPOLYLINE"}, {10, "0"}, {20, "0"}, {42, "2"}, {10, "10"}, {20, "0"}},
      {Seg(kTypeCcw, 0, 0, 10, 0, 5, -4)}}, // centre (5, -3.75)
     {"BulgeOnClosingEdgeFromLastVertex", {{0, "LWPOLYLINE"}, {70, "1"}, {10, "0"}, {20, "0"}, {10, "10"}, {20, "0"}, {10, "10"}, {20, "10"}, {42, "-1"}},
@@ -412,10 +406,7 @@ TEST(DxfMalformed, FailsWithReasonLineAndQuote)
     const BadCase cases[] = {
         {Drawing(LineWith(20, "1,5")), sid::DxfNotNumber, ValueLine(2), "1,5"},
         {Drawing(LineWith(21, "nan")), sid::DxfNotNumber, ValueLine(4), "nan"},
-        {Drawing(LineWith(10, "-inf")), sid::DxfNotNumber, ValueLine(1), "-inf"},
         {Drawing(LineWith(11, "")), sid::DxfNotNumber, ValueLine(3), ""},
-        {Drawing(LineWith(11, "0x10")), sid::DxfNotNumber, ValueLine(3), "0x10"},
-        {Drawing(LineWith(11, "12mm")), sid::DxfNotNumber, ValueLine(3), "12mm"},
         {Drawing(LineWith(10, "1e400")), sid::DxfOutOfRange, ValueLine(1), "1e400"},
         {Drawing(LineWith(20, "2147483647.5")), sid::DxfOutOfRange, ValueLine(2), "2147483647.5"},
         {Drawing(LineWith(21, "-2147483648.6")), sid::DxfOutOfRange, ValueLine(4), "-2147483648.6"},
@@ -432,11 +423,9 @@ TEST(DxfMalformed, FailsWithReasonLineAndQuote)
          sid::DxfBadArc, ValueLine(3), ""},
         {"0\nSECTION\n2\nENTITIES\n0\nLINE\nLAYER\n0\n", sid::DxfCodeExpected, 7, "LAYER"},
         {"  0\r\nSECTION\r\n- 2\r\nENTITIES\r\n", sid::DxfCodeExpected, 3, "- 2"},
-        {"0\nSECTION\n2\nENTITIES\n10.0\n1\n", sid::DxfCodeExpected, 5, "10.0"},
         // A value line missing in the middle shifts the pairs.
         {"0\nSECTION\n2\nENTITIES\n0\nLINE\n10\n20\n2\n0\nEOF\n", sid::DxfCodeExpected, 11, "EOF"},
         {"0\nSECTION\n\n2\nENTITIES\n", sid::DxfCodeExpected, 3, ""},
-        {"0\nSECTION\n2\nHEADER\n9999999999\n$X\n", sid::DxfCodeExpected, 5, "9999999999"},
         {"0\nSECTION\n2\nENTITIES\n0\nLINE\n10\n1\n20\n", sid::DxfValueMissing, 9, ""},
         {"0\nSECTION\n2\nENTITIES\n0", sid::DxfValueMissing, 5, ""},
         {std::string("AutoCAD Binary DXF\r\n\x1a") + std::string(3, '\0'), sid::DxfBinary, 0, ""},

@@ -91,38 +91,7 @@ TEST(GeneratePou, StraightLineNeverWritesCentreOrMode)
         EXPECT_EQ(l.find("circle center"), std::string::npos);
 }
 
-TEST(GeneratePou, SmFlagFollowsTheXPulsePort)
-{
-    const std::vector<std::pair<std::uint32_t, std::string>> cases
-        = {{0, "AND SM82"},  {4, "AND SM274"}, {5, "AND SM275"}, {6, "AND SM276"},
-           {7, "AND SM277"}, {1, "AND SM0"},   {2, "AND SM0"},   {3, "AND SM0"}};
-    for (const auto &[port, expected] : cases) {
-        PosConfig c = WorkedExample();
-        c.segments.erase(2);
-        c.xPulsePort = port;
-        EXPECT_EQ(Lines(c)[17], expected) << port;
-    }
-}
-
-TEST(GeneratePou, NegativeAndLargeValuesSplitIntoUnsignedHalves)
-{
-    PosConfig c = WorkedExample();
-    c.segments.erase(2);
-    c.segments[1] = Line(-5000, -1, 0xFFFFFFFFu, 65536, 65535);
-    const auto lines = Lines(c);
-    EXPECT_EQ(lines[5], "MOV 65535    D2004                //Initial speed (Hz)");
-    EXPECT_EQ(lines[6], "MOV 65535    D2005");
-    EXPECT_EQ(lines[7], "MOV 1    D2006                //Maximum speed (Hz)");
-    EXPECT_EQ(lines[8], "MOV 0    D2007");
-    EXPECT_EQ(lines[9], "MOV 0    D2008                // Acc./Dec. time");
-    EXPECT_EQ(lines[10], "MOV 65535    D2009");
-    EXPECT_EQ(lines[11], "MOV 65535    D2010                //Target value of X axis");
-    EXPECT_EQ(lines[12], "MOV 60536    D2011");
-    EXPECT_EQ(lines[13], "MOV 65535    D2012                //Target value of y axis");
-    EXPECT_EQ(lines[14], "MOV 65535    D2013");
-}
-
-TEST(GeneratePou, ConfigurationCodeFromBothModes)
+TEST(GeneratePou, ConfigurationCodeAndSmFlagFollowTheOutputPage)
 {
     for (const auto &[action, pulse, code] : {std::tuple{0, 0, "0"}, std::tuple{0, 1, "1"},
                                               std::tuple{1, 0, "10"}, std::tuple{1, 1, "11"}}) {
@@ -132,6 +101,31 @@ TEST(GeneratePou, ConfigurationCodeFromBothModes)
         EXPECT_EQ(Lines(c)[4],
                   std::string("MOV ") + code + "    D2003                //Configuration code");
     }
+    for (const auto &[port, flag] : {std::pair{0u, "AND SM82"},
+                                     {4u, "AND SM274"},
+                                     {5u, "AND SM275"},
+                                     {6u, "AND SM276"},
+                                     {7u, "AND SM277"},
+                                     {1u, "AND SM0"},
+                                     {3u, "AND SM0"}}) {
+        PosConfig c = WorkedExample();
+        c.xPulsePort = port;
+        EXPECT_EQ(Lines(c)[17], flag) << port;
+    }
+}
+
+TEST(GeneratePou, NegativeAndLargeValuesSplitIntoUnsignedHalves)
+{
+    PosConfig c = WorkedExample();
+    c.segments.erase(2);
+    c.segments[1] = Line(-5000, -1, 0xFFFFFFFFu, 65536, 65535);
+    const auto lines = Lines(c);
+    const char *halves[]
+        = {"65535", "65535", "1", "0", "0", "65535", "65535", "60536", "65535", "65535"};
+    for (std::size_t i = 0; i < std::size(halves); ++i)
+        EXPECT_TRUE(lines[5 + i].starts_with(std::string("MOV ") + halves[i] + "    D"
+                                             + std::to_string(2004 + i)))
+            << lines[5 + i];
 }
 
 TEST(GeneratePou, AllZeroSegmentIsSkippedAndStepsStayDense)
@@ -149,23 +143,18 @@ TEST(GeneratePou, AllZeroSegmentIsSkippedAndStepsStayDense)
 
 TEST(GeneratePou, AnyNonZeroFieldKeepsASegment)
 {
-    for (std::int32_t PosSegment::*field :
-         {&PosSegment::beginX, &PosSegment::beginY, &PosSegment::endX, &PosSegment::endY,
-          &PosSegment::centreX, &PosSegment::centreY}) {
+    const auto keeps = [](auto field, auto value) {
         PosConfig c = WorkedExample();
         c.segments.erase(2);
         c.segments[1] = PosSegment{};
-        c.segments[1].*field = -1;
-        EXPECT_EQ(Lines(c).size(), 1u + 19);
-    }
-    for (std::uint32_t PosSegment::*field :
-         {&PosSegment::initialSpeed, &PosSegment::maxSpeed, &PosSegment::accDecTime}) {
-        PosConfig c = WorkedExample();
-        c.segments.erase(2);
-        c.segments[1] = PosSegment{};
-        c.segments[1].*field = 1;
-        EXPECT_EQ(Lines(c).size(), 1u + 19);
-    }
+        c.segments[1].*field = value;
+        return Lines(c).size() == 1u + 19;
+    };
+    for (auto field : {&PosSegment::beginX, &PosSegment::beginY, &PosSegment::endX,
+                       &PosSegment::endY, &PosSegment::centreX, &PosSegment::centreY})
+        EXPECT_TRUE(keeps(field, -1));
+    for (auto field : {&PosSegment::initialSpeed, &PosSegment::maxSpeed, &PosSegment::accDecTime})
+        EXPECT_TRUE(keeps(field, 1u));
 }
 
 TEST(GeneratePou, KeysBeyondTheCountAreNotEmitted)
