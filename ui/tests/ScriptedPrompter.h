@@ -67,7 +67,12 @@ public:
     // name closes the menu.
     ScriptedPrompter &pickMenu(const QString &item) { return add(Kind::Menu, item); }
 
-    const Seen &last() const { return m_seen.back(); }
+    const Seen &last() const
+    {
+        static const Seen none{Kind::Message, QStringLiteral("(no prompt)")};
+        EXPECT_FALSE(m_seen.empty()) << "no prompt yet";
+        return m_seen.empty() ? none : m_seen.back();
+    }
     QStringList texts() const
     {
         QStringList out;

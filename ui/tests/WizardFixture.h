@@ -80,15 +80,13 @@ struct Wizard
     }
     QString text(const char *objectName) const { return text({objectName}); }
 
-    // The step page's fields for one segment; centreMode 0 is the centre point.
+    // The step page's type and points for one segment; centreMode 0 is the
+    // centre point.
     void enterSegment(int type, std::int32_t endX, std::int32_t endY, std::int32_t cx = 0,
                       std::int32_t cy = 0, int centreMode = 0) const
     {
         pick("typeCombo", type - 1);
         pick("centreModeCombo", centreMode);
-        setText("initialSpeedEdit", 100);
-        setText("maxSpeedEdit", 1000);
-        setText("accDecTimeEdit", 100);
         setText("endXEdit", endX);
         setText("endYEdit", endY);
         setText("circleXEdit", cx);

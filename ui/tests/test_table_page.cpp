@@ -442,6 +442,7 @@ TEST(TableImport, CancelAndUnreadableDrawingsLeaveTheGridAlone)
     const QString missing = QStringLiteral(POS_TEST_DATA_DIR "/no such drawing.dxf");
     t.prompts.openFile(kDrawing).openFile({}).openFile(missing).answer(QMessageBox::Ok);
     t.page.OnLoadDxfFile();
+    ASSERT_NE(t.child<CImportDxf>("importDxf"), nullptr);
     t.child<CImportDxf>("importDxf")->reject();
     t.page.OnLoadDxfFile(); // the file dialog cancelled
     t.page.OnLoadDxfFile();
@@ -498,6 +499,17 @@ TEST(ImportDxf, MoreThan256SegmentsAreCutWithAMessage)
                                            "[256], new step cannot be added."});
     EXPECT_EQ(dialog.grid()->rows(), 258);
     EXPECT_EQ(dialog.grid()->textMatrix(257, 0), "256");
+}
+
+TEST(ImportDxf, EditingRules)
+{
+    ImportDialog d(Drawing());
+    EXPECT_EQ(Editable(d.grid, 3), "01111100") << "a straight line has no centre";
+    ASSERT_TRUE(PickFromList(d.grid, 3, 1, 2));
+    EXPECT_EQ(d.row(3).mid(6), Cells("0|0"));
+    EXPECT_EQ(Editable(d.grid, 3), "01111111");
+    ASSERT_TRUE(PickFromList(d.grid, 3, 1, 0));
+    EXPECT_EQ(d.row(3).mid(6), Cells("|"));
 }
 
 TEST(ImportDxf, MenuGreysWhatCannotApply)
