@@ -22,6 +22,7 @@ using namespace pos::test;
 
 namespace {
 
+// A record for the table page, keyed by the segments' numbers.
 PosConfig Outline(int actionMode, const std::vector<PosSegment> &segments)
 {
     PosConfig record = NewPageDefaults();
@@ -38,8 +39,9 @@ void SetClipboard(const char *text)
 
 const QString kDrawing = QStringLiteral(POS_TEST_DATA_DIR "/table/line_and_arcs.dxf");
 
-PosSegment Seg(int type, std::int32_t bx, std::int32_t by, std::int32_t ex, std::int32_t ey,
-               std::int32_t cx = 0, std::int32_t cy = 0)
+// A segment as the DXF reader makes them: begin point, no speeds.
+PosSegment Drawn(int type, std::int32_t bx, std::int32_t by, std::int32_t ex, std::int32_t ey,
+                 std::int32_t cx = 0, std::int32_t cy = 0)
 {
     return PosSegment{0, type, kCentrePoint, 0, 0, 0, bx, by, ex, ey, cx, cy};
 }
@@ -50,8 +52,8 @@ PosSegment Seg(int type, std::int32_t bx, std::int32_t by, std::int32_t ex, std:
 PosConfig Drawing(std::size_t count = 4)
 {
     const PosSegment all[]
-        = {Seg(kTypeCw, 0, 0, 100, 0, 0, 0), Seg(kTypeLine, 100, 0, 100, 100),
-           Seg(kTypeCcw, 100, 100, 0, 200, 0, 100), Seg(kTypeCw, 0, 200, 0, 0, 0, 100)};
+        = {Drawn(kTypeCw, 0, 0, 100, 0, 0, 0), Drawn(kTypeLine, 100, 0, 100, 100),
+           Drawn(kTypeCcw, 100, 100, 0, 200, 0, 100), Drawn(kTypeCw, 0, 200, 0, 0, 0, 100)};
     PosConfig record;
     for (std::uint32_t k = 0; k < count; ++k)
         record.segments[k] = all[k];
@@ -113,14 +115,14 @@ TEST(TablePage, RowsBecomeTheSegmentsWhenThePageIsLeft)
                       PosSegment{2, kTypeCcw, kCentrePoint, 4, 5, 6, 0, 0, 0, 100, 0, 0},
                       PosSegment{3, kTypeLine, 7, 0, 0, 0, 0, 0, 1, 1, 9, 9}});
     TablePage t(record);
-    t.put(4, 8, "5");
+    t.put(4, 8, "5"); // the fill empties a straight line's arc cells
     t.page.FillGridFromRecord(&record);
     EXPECT_EQ(t.row(2), Cells("1|Clockwise arc|Designate pass-through point|3|1|2|100|0|50|50"));
     EXPECT_EQ(t.row(3), Cells("2|Counterclockwise arc|Designate center point|6|4|5|0|100|0|0"));
-    EXPECT_EQ(t.row(4), Cells("3|Straight line||0|0|0|1|1||")) << "over the row as it was";
+    EXPECT_EQ(t.row(4), Cells("3|Straight line||0|0|0|1|1||"));
     t.grid->setRows(7);
     t.put(6, 1, "junk"); // below the first row without a segment: no part of the table
-    t.config.segments[9] = PosSegment{};
+    t.config.segments[9] = PosSegment{}; // replaced, as every segment stored before
     ASSERT_TRUE(t.page.CommitTable(false));
     record.segments[3] = PosSegment{3, kTypeLine, kCentrePoint, 0, 0, 0, 0, 0, 1, 1, 0, 0};
     EXPECT_EQ(t.config.segments, record.segments);
@@ -154,6 +156,7 @@ TEST(TablePage, LeavingRefusesAFaultyRowWithItsCellSelected)
         {NewPageDefaults(), 0, 0, nullptr, "No data in the table, Please input again"},
     };
     for (const auto &c : cases) {
+        SCOPED_TRACE(c.message ? c.message : "no refusal");
         TablePage t(c.record);
         if (c.text)
             t.put(c.row, c.col, c.text);
@@ -483,7 +486,7 @@ TEST(ImportDxf, MoreThan256SegmentsAreCutWithAMessage)
 {
     PosConfig many;
     for (std::uint32_t k = 0; k < 300; ++k)
-        many.segments[k] = Seg(kTypeLine, 0, 0, static_cast<std::int32_t>(k), 0);
+        many.segments[k] = Drawn(kTypeLine, 0, 0, static_cast<std::int32_t>(k), 0);
     ScriptedPrompter prompts;
     prompts.answer(QMessageBox::Ok);
     CImportDxf dialog(&many);
