@@ -587,6 +587,12 @@ TEST(ImportDxf, CoordinateMoveShiftsThePointsAndArcCentres)
     d.menu(4, 1, "moveCurrent");
     EXPECT_EQ(d.row(4), Cells("3|Counterclockwise arc|109|97|9|197|9|97"));
     EXPECT_EQ(d.row(3), Cells("2|Straight line|110|-5|110|95||")) << "only the current line";
+    d.put(3, 2, "x7");
+    d.put(4, 6, "2147483647");
+    d.prompts.moveBy(QPoint(3, 4));
+    d.menu(2, 1, "moveAll");
+    EXPECT_EQ(d.cell(3, 2), "3") << "a cell without a number counts as 0";
+    EXPECT_EQ(d.cell(4, 6), "2147483650") << "no wrap-around: OK refuses what does not fit";
 }
 
 TEST(ImportDxf, OkAsksChecksAndRewritesTheRecordKeyedFromOne)
