@@ -1,31 +1,44 @@
 #pragma once
 
-// A prompter for tests: records every prompt and answers it from a script.
-// An unexpected prompt fails the test instead of blocking; answers left
-// over when the script goes out of scope fail it too.
+// A prompter for tests: records every prompt and answers it from a script,
+// in order for each kind of prompt. A prompt the script does not answer
+// fails the test at once and gets the answer Escape would give, so that no
+// test ever waits on a real dialog; answers left over when the script goes
+// out of scope fail it too. Without a script it is the strict prompter that
+// every widget test runs under.
 
 #include "guide/Prompter.h"
 
+#include <QAction>
+#include <QMenu>
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <optional>
+#include <ostream>
 #include <variant>
 #include <vector>
+
+// Readable QStrings in test failures.
+inline void PrintTo(const QString &text, std::ostream *os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
 
 namespace pos::test {
 
 class ScriptedPrompter : public ui::Prompter
 {
 public:
-    enum class Kind { Message, ArcChoice, OpenFile, CoordinateMove, SpeedsAndTime };
-
+    enum class Kind { Message, ArcChoice, OpenFile, CoordinateMove, SpeedsAndTime, Menu };
     struct Seen
     {
         Kind kind;
-        QString text;
-        QMessageBox::StandardButtons buttons;
-        QMessageBox::Icon icon;
+        QString text; // a menu's object name
+        QMessageBox::StandardButtons buttons = {};
+        QString greyed = {}; // a menu's disabled items by object name: "a b"
     };
 
     ScriptedPrompter()
@@ -39,47 +52,27 @@ public:
     ScriptedPrompter(const ScriptedPrompter &) = delete;
     ScriptedPrompter &operator=(const ScriptedPrompter &) = delete;
 
-    // Queue the answers, in the order the prompts will come.
-    ScriptedPrompter &answer(QMessageBox::StandardButton button)
+    ScriptedPrompter &answer(QMessageBox::StandardButton b) { return add(Kind::Message, b); }
+    // 0 or 1 a candidate, -1 "Input Again".
+    ScriptedPrompter &chooseArc(int choice) { return add(Kind::ArcChoice, choice); }
+    ScriptedPrompter &openFile(const QString &path) { return add(Kind::OpenFile, path); }
+    // OK with the values; nothing for Cancel.
+    ScriptedPrompter &moveBy(std::optional<QPoint> by) { return add(Kind::CoordinateMove, by); }
+    ScriptedPrompter &speeds(std::optional<ui::SpeedsAndTime> v)
     {
-        m_answers.push_back(Answer{Kind::Message, button});
-        return *this;
+        return add(Kind::SpeedsAndTime, v);
     }
-    ScriptedPrompter &chooseArc(int choice)
-    {
-        m_answers.push_back(Answer{Kind::ArcChoice, choice});
-        return *this;
-    }
-    ScriptedPrompter &openFile(const QString &path)
-    {
-        m_answers.push_back(Answer{Kind::OpenFile, path});
-        return *this;
-    }
-    // The coordinate move answered with OK and a displacement, or cancelled.
-    ScriptedPrompter &moveBy(int dx, int dy)
-    {
-        m_answers.push_back(Answer{Kind::CoordinateMove, std::optional<QPoint>(QPoint(dx, dy))});
-        return *this;
-    }
-    ScriptedPrompter &cancelMove()
-    {
-        m_answers.push_back(Answer{Kind::CoordinateMove, std::optional<QPoint>()});
-        return *this;
-    }
-    // The speeds-and-time prompt answered with OK and values, or cancelled.
-    ScriptedPrompter &speeds(const ui::SpeedsAndTime &values)
-    {
-        m_answers.push_back(Answer{Kind::SpeedsAndTime, std::optional<ui::SpeedsAndTime>(values)});
-        return *this;
-    }
-    ScriptedPrompter &cancelSpeeds()
-    {
-        m_answers.push_back(Answer{Kind::SpeedsAndTime, std::optional<ui::SpeedsAndTime>()});
-        return *this;
-    }
+    // Picks the menu item with this object name, in a submenu too: it runs
+    // when enabled; a greyed one does nothing, as in a real menu. An empty
+    // name closes the menu.
+    ScriptedPrompter &pickMenu(const QString &item) { return add(Kind::Menu, item); }
 
-    const std::vector<Seen> &seen() const { return m_seen; }
-    const Seen &last() const { return m_seen.back(); }
+    const Seen &last() const
+    {
+        static const Seen none{Kind::Message, QStringLiteral("(no prompt)")};
+        EXPECT_FALSE(m_seen.empty()) << "no prompt yet";
+        return m_seen.empty() ? none : m_seen.back();
+    }
     QStringList texts() const
     {
         QStringList out;
@@ -87,96 +80,84 @@ public:
             out << s.text;
         return out;
     }
-    void clearSeen() { m_seen.clear(); }
 
     QMessageBox::StandardButton message(QWidget *, const QString &text,
                                         QMessageBox::StandardButtons buttons,
-                                        QMessageBox::Icon icon) override
+                                        QMessageBox::Icon) override
     {
-        m_seen.push_back({Kind::Message, text, buttons, icon});
-        const Answer *a = next(Kind::Message, text);
-        if (!a)
-            return buttons.testFlag(QMessageBox::Cancel) ? QMessageBox::Cancel : QMessageBox::Ok;
-        const auto b = std::get<QMessageBox::StandardButton>(a->value);
-        EXPECT_TRUE(buttons.testFlag(b))
-            << "answered with a button the box does not offer: " << text.toStdString();
-        m_answers.pop_front();
+        const QMessageBox::StandardButton escape
+            = buttons.testFlag(QMessageBox::Cancel) ? QMessageBox::Cancel
+              : buttons.testFlag(QMessageBox::No)   ? QMessageBox::No
+                                                    : QMessageBox::Ok;
+        const auto b = next({Kind::Message, text, buttons}, escape);
+        EXPECT_TRUE(buttons.testFlag(b)) << "not a button of: " << text.toStdString();
         return b;
     }
-
     int chooseArcEnd(QWidget *, const QString &text) override
     {
-        m_seen.push_back({Kind::ArcChoice, text, {}, QMessageBox::NoIcon});
-        const Answer *a = next(Kind::ArcChoice, text);
-        if (!a)
-            return -1;
-        const int choice = std::get<int>(a->value);
-        m_answers.pop_front();
-        return choice;
+        return next({Kind::ArcChoice, text}, -1);
     }
-
     QString openFile(QWidget *, const QString &filter) override
     {
-        m_seen.push_back({Kind::OpenFile, filter, {}, QMessageBox::NoIcon});
-        const Answer *a = next(Kind::OpenFile, filter);
-        if (!a)
-            return {};
-        const QString path = std::get<QString>(a->value);
-        m_answers.pop_front();
-        return path;
+        return next({Kind::OpenFile, filter}, QString());
     }
-
     std::optional<QPoint> coordinateMove(QWidget *) override
     {
-        const QString what = QStringLiteral("coordinate move");
-        m_seen.push_back({Kind::CoordinateMove, what, {}, QMessageBox::NoIcon});
-        const Answer *a = next(Kind::CoordinateMove, what);
-        if (!a)
-            return std::nullopt;
-        const auto move = std::get<std::optional<QPoint>>(a->value);
-        m_answers.pop_front();
-        return move;
+        return next<std::optional<QPoint>>({Kind::CoordinateMove, QStringLiteral("move")}, {});
     }
-
     // Seen as "time initial maximum" of the values offered.
-    std::optional<ui::SpeedsAndTime> speedsAndTime(QWidget *,
-                                                   const ui::SpeedsAndTime &initial) override
+    std::optional<ui::SpeedsAndTime> speedsAndTime(QWidget *, const ui::SpeedsAndTime &v) override
     {
-        const QString what = QStringLiteral("%1 %2 %3")
-                                 .arg(initial.accDecTime)
-                                 .arg(initial.initialSpeed)
-                                 .arg(initial.maxSpeed);
-        m_seen.push_back({Kind::SpeedsAndTime, what, {}, QMessageBox::NoIcon});
-        const Answer *a = next(Kind::SpeedsAndTime, what);
-        if (!a)
-            return std::nullopt;
-        const auto values = std::get<std::optional<ui::SpeedsAndTime>>(a->value);
-        m_answers.pop_front();
-        return values;
+        const QString what
+            = QStringLiteral("%1 %2 %3").arg(v.accDecTime).arg(v.initialSpeed).arg(v.maxSpeed);
+        return next<std::optional<ui::SpeedsAndTime>>({Kind::SpeedsAndTime, what}, {});
     }
-
-    // Menus still open for real here, for the tests that drive them.
-    QAction *popupMenu(QMenu *menu, const QPoint &globalPos) override
+    QAction *popupMenu(QMenu *menu, const QPoint &) override
     {
-        return ui::QtPrompter().popupMenu(menu, globalPos);
+        QStringList greyed;
+        for (const QAction *a : menu->findChildren<QAction *>())
+            if (!a->isEnabled() && !a->objectName().isEmpty())
+                greyed << a->objectName();
+        greyed.sort();
+        const QString name
+            = next({Kind::Menu, menu->objectName(), {}, greyed.join(' ')}, QString());
+        QAction *item = name.isEmpty() ? nullptr : menu->findChild<QAction *>(name);
+        EXPECT_TRUE(name.isEmpty() || item) << "no menu item " << name.toStdString();
+        if (!item || !item->isEnabled())
+            return nullptr;
+        item->trigger();
+        return item;
     }
 
 private:
+    using Value = std::variant<QMessageBox::StandardButton, int, QString, std::optional<QPoint>,
+                               std::optional<ui::SpeedsAndTime>>;
     struct Answer
     {
         Kind kind;
-        std::variant<QMessageBox::StandardButton, int, QString, std::optional<QPoint>,
-                     std::optional<ui::SpeedsAndTime>>
-            value;
+        Value value;
     };
 
-    const Answer *next(Kind kind, const QString &text)
+    ScriptedPrompter &add(Kind kind, Value value)
     {
-        if (m_answers.empty() || m_answers.front().kind != kind) {
-            ADD_FAILURE() << "unexpected prompt: " << text.toStdString();
-            return nullptr;
+        m_answers.push_back({kind, std::move(value)});
+        return *this;
+    }
+    // Records the prompt and takes the first answer scripted for its kind.
+    template<typename T>
+    T next(Seen seen, T unscripted)
+    {
+        m_seen.push_back(std::move(seen));
+        const Kind kind = m_seen.back().kind;
+        const auto it = std::find_if(m_answers.begin(), m_answers.end(),
+                                     [kind](const Answer &a) { return a.kind == kind; });
+        if (it == m_answers.end()) {
+            ADD_FAILURE() << "unscripted prompt: " << m_seen.back().text.toStdString();
+            return unscripted;
         }
-        return &m_answers.front();
+        T value = std::get<T>(it->value);
+        m_answers.erase(it);
+        return value;
     }
 
     ui::Prompter *m_previous;

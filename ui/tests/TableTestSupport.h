@@ -1,31 +1,24 @@
 #pragma once
 
-// Driving the grid, its drop-down lists and the context menus the way a user
-// does: clicks on cells and header cells, typed keys, picks from the list,
-// right-clicks that pop a menu up.
+// Driving the grid the way a user does (clicks, typed keys, picks from the
+// drop-down lists, right-clicks), the table page and the Import DXF dialog
+// shown on their own, and a switch to Chinese.
+
+#include "ScriptedPrompter.h"
 
 #include "controls/CVSFlexGrid.h"
+#include "dialogs/CImportDxf.h"
+#include "res/StringTable.h"
+#include "wizard/CSetTable.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QHeaderView>
-#include <QMenu>
-#include <QScrollBar>
+#include <QPushButton>
+#include <QScrollBar> // for the grid's own tests
 #include <QTest>
-#include <QTimer>
-
-#include <gtest/gtest.h>
-
-#include <functional>
-#include <map>
-#include <ostream>
-
-// Readable QStrings in test failures.
-inline void PrintTo(const QString &text, std::ostream *os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
+#include <QTranslator>
 
 namespace pos::test {
 
@@ -46,15 +39,25 @@ inline QPoint CellPoint(CVSFlexGrid *grid, int row, int col)
 inline QPoint HeaderPoint(CVSFlexGrid *grid, int headerRow, int col)
 {
     QHeaderView *h = grid->horizontalHeader();
-    const int x = h->sectionViewportPosition(col) + h->sectionSize(col) / 2;
-    const int y = headerRow == 0 ? h->height() / 4 : h->height() * 3 / 4;
-    return {x, y};
+    return {h->sectionViewportPosition(col) + h->sectionSize(col) / 2,
+            headerRow == 0 ? h->height() / 4 : h->height() * 3 / 4};
 }
 
 inline void ClickCell(CVSFlexGrid *grid, int row, int col,
                       Qt::KeyboardModifiers mods = Qt::NoModifier)
 {
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, mods, CellPoint(grid, row, col));
+}
+
+inline void RightClickCell(CVSFlexGrid *grid, int row, int col)
+{
+    QTest::mouseClick(grid->viewport(), Qt::RightButton, {}, CellPoint(grid, row, col));
+}
+
+inline void RightClickHeader(CVSFlexGrid *grid, int headerRow, int col)
+{
+    QTest::mouseClick(grid->horizontalHeader()->viewport(), Qt::RightButton, {},
+                      HeaderPoint(grid, headerRow, col));
 }
 
 // The editor open on the current cell, or null.
@@ -79,20 +82,10 @@ inline void GoToCell(CVSFlexGrid *grid, int row, int col)
 }
 
 // Types text into the cell as a user does: the first key starts the edit,
-// the others go to the editor, Enter ends it. Latin-1 only.
+// the others go to the editor, Enter ends it. Latin-1 only, not empty.
 inline void TypeIntoCell(CVSFlexGrid *grid, int row, int col, const QString &text)
 {
     GoToCell(grid, row, col);
-    if (text.isEmpty()) {
-        QTest::keyClick(grid, Qt::Key_F2);
-        if (QWidget *editor = OpenEditor(grid)) {
-            QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
-            QTest::keyClick(editor, Qt::Key_Delete);
-            QTest::keyClick(editor, Qt::Key_Return);
-        }
-        Settle();
-        return;
-    }
     QTest::keyClicks(grid, text.left(1));
     if (QWidget *editor = OpenEditor(grid)) {
         QTest::keyClicks(editor, text.mid(1));
@@ -101,8 +94,8 @@ inline void TypeIntoCell(CVSFlexGrid *grid, int row, int col, const QString &tex
     Settle();
 }
 
-// Opens the drop-down list of the cell from the keyboard (F4); the list
-// popup, or null when the edit was refused.
+// Opens the cell's drop-down list from the keyboard (F4); null when the
+// edit was refused.
 inline QComboBox *OpenList(CVSFlexGrid *grid, int row, int col)
 {
     GoToCell(grid, row, col);
@@ -111,8 +104,8 @@ inline QComboBox *OpenList(CVSFlexGrid *grid, int row, int col)
     return qobject_cast<QComboBox *>(OpenEditor(grid));
 }
 
-// Picks item `item` of the cell's drop-down list with a click in the list.
-// False when no list opened.
+// Picks item `item` of the cell's drop-down list with a click in the list;
+// false when no list opened.
 inline bool PickFromList(CVSFlexGrid *grid, int row, int col, int item)
 {
     QComboBox *combo = OpenList(grid, row, col);
@@ -133,102 +126,25 @@ inline bool EditStarts(CVSFlexGrid *grid, int row, int col)
     QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, CellPoint(grid, row, col));
     Settle();
     QWidget *editor = OpenEditor(grid);
-    const bool open = editor != nullptr;
     if (editor) {
         if (auto *combo = qobject_cast<QComboBox *>(editor))
             combo->hidePopup();
         QTest::keyClick(editor, Qt::Key_Escape);
         Settle();
     }
-    return open;
+    return editor != nullptr;
 }
 
-// The state of a menu: for each action with an object name, whether it is
-// enabled, and the texts in order ("-" for a separator, submenus indented).
-struct MenuState
+// Which cells of a row start an edit, column by column: "0110".
+inline QString Editable(CVSFlexGrid *grid, int row)
 {
-    std::map<QString, bool> enabled;
-    QStringList texts;
-};
-
-inline void ReadMenu(const QMenu *menu, MenuState &state, const QString &indent = {})
-{
-    for (QAction *a : menu->actions()) {
-        if (a->isSeparator()) {
-            state.texts << indent + QStringLiteral("-");
-            continue;
-        }
-        state.texts << indent + a->text();
-        if (!a->objectName().isEmpty())
-            state.enabled[a->objectName()] = a->isEnabled();
-        if (a->menu())
-            ReadMenu(a->menu(), state, indent + QStringLiteral("  "));
-    }
+    QString out;
+    for (int c = 0; c < grid->cols(); ++c)
+        out += EditStarts(grid, row, c) ? QLatin1Char('1') : QLatin1Char('0');
+    return out;
 }
 
-inline MenuState ReadMenu(const QMenu *menu)
-{
-    MenuState state;
-    ReadMenu(menu, state);
-    return state;
-}
-
-// Runs `open` (e.g. a right-click) and, while the popup menu it opens is
-// shown, reads it and then chooses the item at `path` (object names of the
-// submenu and the item), or closes it when path is empty. Returns the
-// menu's state; `shown` tells whether a menu appeared at all.
-inline MenuState UseMenu(const std::function<void()> &open, const QStringList &path, bool *shown)
-{
-    MenuState state;
-    *shown = false;
-    QTimer poll;
-    poll.setInterval(5);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-        if (!menu)
-            return;
-        poll.stop();
-        *shown = true;
-        state = ReadMenu(menu);
-        QMenu *in = menu;
-        for (const QString &name : path) {
-            QAction *found = nullptr;
-            for (QAction *a : in->actions())
-                if (a->objectName() == name)
-                    found = a;
-            if (!found)
-                break;
-            in->setActiveAction(found);
-            QTest::keyClick(in, Qt::Key_Return);
-            if (!found->menu())
-                break;
-            in = found->menu();
-        }
-        if (QWidget *still = QApplication::activePopupWidget())
-            still->close();
-        if (menu->isVisible())
-            menu->close();
-    });
-    poll.start();
-    open();
-    poll.stop();
-    Settle();
-    return state;
-}
-
-// A right-click on a data cell.
-inline void RightClickCell(CVSFlexGrid *grid, int row, int col)
-{
-    QTest::mouseClick(grid->viewport(), Qt::RightButton, {}, CellPoint(grid, row, col));
-}
-
-inline void RightClickHeader(CVSFlexGrid *grid, int headerRow, int col)
-{
-    QTest::mouseClick(grid->horizontalHeader()->viewport(), Qt::RightButton, {},
-                      HeaderPoint(grid, headerRow, col));
-}
-
-// The texts of a data row, columns 0..cols-1.
+// The texts of a row, columns 0..cols-1.
 inline QStringList RowTexts(const CVSFlexGrid *grid, int row)
 {
     QStringList out;
@@ -236,5 +152,122 @@ inline QStringList RowTexts(const CVSFlexGrid *grid, int row)
         out << grid->textMatrix(row, c);
     return out;
 }
+
+// Texts of a row written compactly: "1|Straight line||0".
+inline QStringList Cells(const char *texts)
+{
+    return QString::fromUtf8(texts).split(QLatin1Char('|'));
+}
+
+// A screen with a grid, shown and active; its prompts go to `prompts`.
+struct GridScreen
+{
+    void show(QWidget *w, CVSFlexGrid *g)
+    {
+        widget = w;
+        grid = g;
+        w->resize(1000, 420);
+        w->show();
+        QApplication::setActiveWindow(w);
+        EXPECT_TRUE(QTest::qWaitForWindowActive(w));
+        g->setFocus();
+    }
+    QString cell(int row, int col) const { return grid->textMatrix(row, col); }
+    QStringList row(int r) const { return RowTexts(grid, r); }
+    // A column of the data rows: "1|2|3".
+    QString column(int col) const
+    {
+        QStringList out;
+        for (int r = CVSFlexGrid::kFixedRows; r < grid->rows(); ++r)
+            out << cell(r, col);
+        return out.join(QLatin1Char('|'));
+    }
+    void put(int row, int col, const char *text)
+    {
+        grid->setTextMatrix(row, col, QString::fromUtf8(text));
+    }
+    // Right-clicks a cell and picks an item of the menu that opens.
+    void menu(int row, int col, const char *item)
+    {
+        prompts.pickMenu(QString::fromLatin1(item));
+        RightClickCell(grid, row, col);
+    }
+    template<typename T>
+    T *child(const char *name) const
+    {
+        return widget->findChild<T *>(QString::fromLatin1(name));
+    }
+    void click(const char *button) const
+    {
+        QTest::mouseClick(child<QPushButton>(button), Qt::LeftButton);
+    }
+
+    ScriptedPrompter prompts;
+    QWidget *widget = nullptr;
+    CVSFlexGrid *grid = nullptr;
+};
+
+// The table page filled from a record; the record's segments are then
+// cleared, as leaving the page rebuilds them from the grid.
+struct TablePage : GridScreen
+{
+    explicit TablePage(PosConfig initial = NewPageDefaults())
+        : config(std::move(initial))
+    {
+        page.SetContext(&config, false);
+        page.OnInitDialog();
+        config.segments.clear();
+        show(&page, page.grid());
+    }
+    PosConfig config;
+    CSetTable page;
+};
+
+// The Import DXF dialog on a record as the reader makes them.
+struct ImportDialog : GridScreen
+{
+    explicit ImportDialog(PosConfig record)
+        : config(std::move(record))
+        , dialog(&config)
+    {
+        show(&dialog, dialog.grid());
+    }
+    PosConfig config;
+    CImportDxf dialog;
+};
+
+// A segment as the table holds it: 10 ms, 100 and 1000 Hz.
+inline PosSegment Segment(std::uint32_t n, int type, std::int32_t x, std::int32_t y,
+                          std::int32_t cx = 0, std::int32_t cy = 0)
+{
+    return PosSegment{n, type, kCentrePoint, 100, 1000, 10, 0, 0, x, y, cx, cy};
+}
+
+// A record of n straight lines 1..n, line i ending at (10 i, -i).
+inline PosConfig LinesRecord(int n)
+{
+    PosConfig record = NewPageDefaults();
+    for (std::int32_t i = 1; i <= n; ++i)
+        record.segments[static_cast<std::uint32_t>(i)]
+            = Segment(static_cast<std::uint32_t>(i), kTypeLine, 10 * i, -i);
+    return record;
+}
+
+// The forms and the numbered texts in Chinese while it lives.
+struct InChinese
+{
+    InChinese()
+    {
+        EXPECT_TRUE(translator.load(QStringLiteral(":/i18n/pos_zh_CN.qm")));
+        QCoreApplication::installTranslator(&translator);
+        SetLanguage(Lang::Zh);
+    }
+    ~InChinese()
+    {
+        QCoreApplication::removeTranslator(&translator);
+        SetLanguage(Lang::En);
+    }
+    QTranslator translator;
+};
 
 } // namespace pos::test
