@@ -145,14 +145,9 @@ TEST(DxfReader, RealDrawingsGiveTheReferenceWorldGeometryRounded)
 
 TEST(DxfRecord, NewConfigurationFieldsAndPlainSegmentsOrNothing)
 {
-    const Result<PosConfig> config = CDxfReader().ReadDxfText(Drawing({{0, "LINE"},
-                                                                       {10, "1"},
-                                                                       {20, "2"},
-                                                                       {11, "3"},
-                                                                       {21, "4"},
-                                                                       {0, "ARC"},
-                                                                       {40, "5"},
-                                                                       {51, "90"}}));
+    // clang-format off
+    const Result<PosConfig> config = CDxfReader().ReadDxfText(Drawing({{0, "LINE"}, {10, "1"}, {20, "2"}, {11, "3"}, {21, "4"}, {0, "ARC"}, {40, "5"}, {51, "90"}}));
+    // clang-format on
     ASSERT_TRUE(config);
     PosConfig expected; // every other field as in a new record, speeds and modes 0
     expected.segments = {{0, Seg(kTypeLine, 1, 2, 3, 4)}, {1, Seg(kTypeCcw, 5, 0, 0, 5)}};
@@ -177,78 +172,49 @@ struct ShapeCase
 
 // clang-format off
 const ShapeCase kShapes[] = {
-    {"LineRoundsHalvesUp", {{0, "LINE"}, {10, "0.4"}, {20, "0.5"}, {11, "10.5"}, {21, "-3.5"}},
-     {Seg(kTypeLine, 0, 1, 11, -3)}},
-    {"LineNegativeHalvesAndGroupsInAnyOrder", {{0, "LINE"}, {11, "2.5"}, {10, "-2.5"}, {21, "-0.5"}, {20, "-2.51"}},
-     {Seg(kTypeLine, -2, -3, 3, 0)}},
-    {"ArcQuarter", {{0, "ARC"}, {10, "100"}, {20, "100"}, {40, "50"}, {50, "0"}, {51, "90"}},
-     {Seg(kTypeCcw, 150, 100, 100, 150, 100, 100)}},
-    {"ArcCrossingZero", {{0, "ARC"}, {40, "1000"}, {50, "350"}, {51, "10"}},
-     {Seg(kTypeCcw, 985, -174, 985, 174)}},
-    {"ArcNegativeStart", {{0, "ARC"}, {40, "1000"}, {50, "-90"}, {51, "0"}},
-     {Seg(kTypeCcw, 0, -1000, 1000, 0)}},
-    {"ArcEqualAnglesFullTurn", {{0, "ARC"}, {10, "10"}, {20, "20"}, {40, "100"}, {50, "45"}, {51, "45"}},
-     {Seg(kTypeCcw, 81, 91, 81, 91, 10, 20)}},
+    {"LineRoundsHalvesUp", {{0, "LINE"}, {10, "0.4"}, {20, "0.5"}, {11, "10.5"}, {21, "-3.5"}}, {Seg(kTypeLine, 0, 1, 11, -3)}},
+    {"LineNegativeHalvesAndGroupsInAnyOrder", {{0, "LINE"}, {11, "2.5"}, {10, "-2.5"}, {21, "-0.5"}, {20, "-2.51"}}, {Seg(kTypeLine, -2, -3, 3, 0)}},
+    {"ArcQuarter", {{0, "ARC"}, {10, "100"}, {20, "100"}, {40, "50"}, {50, "0"}, {51, "90"}}, {Seg(kTypeCcw, 150, 100, 100, 150, 100, 100)}},
+    {"ArcCrossingZero", {{0, "ARC"}, {40, "1000"}, {50, "350"}, {51, "10"}}, {Seg(kTypeCcw, 985, -174, 985, 174)}},
+    {"ArcNegativeStart", {{0, "ARC"}, {40, "1000"}, {50, "-90"}, {51, "0"}}, {Seg(kTypeCcw, 0, -1000, 1000, 0)}},
+    {"ArcEqualAnglesFullTurn", {{0, "ARC"}, {10, "10"}, {20, "20"}, {40, "100"}, {50, "45"}, {51, "45"}}, {Seg(kTypeCcw, 81, 91, 81, 91, 10, 20)}},
     // Angles are not rounded to whole degrees, and pi is not 3.141593.
-    {"ArcFractionalAngles", {{0, "ARC"}, {40, "10000"}, {50, "0.6"}, {51, "89.4"}},
-     {Seg(kTypeCcw, 9999, 105, 105, 9999)}},
-    {"ArcFullPrecisionPi", {{0, "ARC"}, {40, "10000000"}, {50, "0"}, {51, "90"}},
-     {Seg(kTypeCcw, 10000000, 0, 0, 10000000)}},
+    {"ArcFractionalAngles", {{0, "ARC"}, {40, "10000"}, {50, "0.6"}, {51, "89.4"}}, {Seg(kTypeCcw, 9999, 105, 105, 9999)}},
+    {"ArcFullPrecisionPi", {{0, "ARC"}, {40, "10000000"}, {50, "0"}, {51, "90"}}, {Seg(kTypeCcw, 10000000, 0, 0, 10000000)}},
     // Quarter turns are exact: cos(270 degrees) taken plainly is -1.8e-16,
     // which would move a point on a half unit to the wrong side.
-    {"ArcQuarterTurnsOnHalfUnits", {{0, "ARC"}, {10, "2"}, {20, "0.5"}, {40, "0.5"}, {50, "270"}, {51, "0"}},
-     {Seg(kTypeCcw, 2, 0, 3, 1, 2, 1)}},
-    {"ArcQuarterTurnsExactAtHalves", {{0, "ARC"}, {10, "0.5"}, {20, "0.5"}, {40, "1"}, {50, "270"}, {51, "180"}},
-     {Seg(kTypeCcw, 1, 0, 0, 1, 1, 1)}},
+    {"ArcQuarterTurnsOnHalfUnits", {{0, "ARC"}, {10, "2"}, {20, "0.5"}, {40, "0.5"}, {50, "270"}, {51, "0"}}, {Seg(kTypeCcw, 2, 0, 3, 1, 2, 1)}},
+    {"ArcQuarterTurnsExactAtHalves", {{0, "ARC"}, {10, "0.5"}, {20, "0.5"}, {40, "1"}, {50, "270"}, {51, "180"}}, {Seg(kTypeCcw, 1, 0, 0, 1, 1, 1)}},
     // Ends that round to one point would make the PLC run a full circle.
-    {"ArcWhoseEndsRoundTogetherIsALine", {{0, "ARC"}, {10, "10"}, {20, "10"}, {40, "0.3"}, {50, "0"}, {51, "90"}},
-     {Seg(kTypeLine, 10, 10, 10, 10)}},
+    {"ArcWhoseEndsRoundTogetherIsALine", {{0, "ARC"}, {10, "10"}, {20, "10"}, {40, "0.3"}, {50, "0"}, {51, "90"}}, {Seg(kTypeLine, 10, 10, 10, 10)}},
     // Bulges: tan(included angle / 4), carried by the edge's start vertex.
-    {"BulgePositiveIsCounterClockwise", {{0, "LWPOLYLINE"}, {90, "2"}, {10, "0"}, {20, "0"}, {42, "1"}, {10, "10"}, {20, "0"}},
-     {Seg(kTypeCcw, 0, 0, 10, 0, 5, 0)}},
-    {"BulgeNegativeIsClockwise", {{0, "LWPOLYLINE"}, {10, "0"}, {20, "0"}, {42, "-1"}, {10, "10"}, {20, "0"}},
-     {Seg(kTypeCw, 0, 0, 10, 0, 5, 0)}},
-    {"BulgeAboveOneCentreRightOfChord", {{0, "LWPOLYLINE"}, {10, "0"}, {20, "0"}, {42, "2"}, {10, "10"}, {20, "0"}},
-     {Seg(kTypeCcw, 0, 0, 10, 0, 5, -4)}}, // centre (5, -3.75)
-    {"BulgeOnClosingEdgeFromLastVertex", {{0, "LWPOLYLINE"}, {70, "1"}, {10, "0"}, {20, "0"}, {10, "10"}, {20, "0"}, {10, "10"}, {20, "10"}, {42, "-1"}},
-     {Seg(kTypeLine, 0, 0, 10, 0), Seg(kTypeLine, 10, 0, 10, 10), Seg(kTypeCw, 10, 10, 0, 0, 5, 5)}},
-    {"BulgeOnLastVertexOfOpenPolylineIsUnused", {{0, "LWPOLYLINE"}, {10, "0"}, {20, "0"}, {10, "10"}, {20, "0"}, {42, "1"}},
-     {Seg(kTypeLine, 0, 0, 10, 0)}},
-    {"BulgeOnZeroLengthEdgeStaysStraight", {{0, "LWPOLYLINE"}, {10, "3"}, {20, "4"}, {42, "1"}, {10, "3"}, {20, "4"}},
-     {Seg(kTypeLine, 3, 4, 3, 4)}},
-    {"BulgedEdgeWhoseEndsRoundTogetherIsALine", {{0, "LWPOLYLINE"}, {10, "0.1"}, {20, "0"}, {42, "-1"}, {10, "0.3"}, {20, "0"}},
-     {Seg(kTypeLine, 0, 0, 0, 0)}},
+    {"BulgePositiveIsCounterClockwise", {{0, "LWPOLYLINE"}, {90, "2"}, {10, "0"}, {20, "0"}, {42, "1"}, {10, "10"}, {20, "0"}}, {Seg(kTypeCcw, 0, 0, 10, 0, 5, 0)}},
+    {"BulgeNegativeIsClockwise", {{0, "LWPOLYLINE"}, {10, "0"}, {20, "0"}, {42, "-1"}, {10, "10"}, {20, "0"}}, {Seg(kTypeCw, 0, 0, 10, 0, 5, 0)}},
+    {"BulgeAboveOneCentreRightOfChord", {{0, "LWPOLYLINE"}, {10, "0"}, {20, "0"}, {42, "2"}, {10, "10"}, {20, "0"}}, {Seg(kTypeCcw, 0, 0, 10, 0, 5, -4)}}, // centre (5, -3.75)
+    {"BulgeOnClosingEdgeFromLastVertex", {{0, "LWPOLYLINE"}, {70, "1"}, {10, "0"}, {20, "0"}, {10, "10"}, {20, "0"}, {10, "10"}, {20, "10"}, {42, "-1"}}, {Seg(kTypeLine, 0, 0, 10, 0), Seg(kTypeLine, 10, 0, 10, 10), Seg(kTypeCw, 10, 10, 0, 0, 5, 5)}},
+    {"BulgeOnLastVertexOfOpenPolylineIsUnused", {{0, "LWPOLYLINE"}, {10, "0"}, {20, "0"}, {10, "10"}, {20, "0"}, {42, "1"}}, {Seg(kTypeLine, 0, 0, 10, 0)}},
+    {"BulgeOnZeroLengthEdgeStaysStraight", {{0, "LWPOLYLINE"}, {10, "3"}, {20, "4"}, {42, "1"}, {10, "3"}, {20, "4"}}, {Seg(kTypeLine, 3, 4, 3, 4)}},
+    {"BulgedEdgeWhoseEndsRoundTogetherIsALine", {{0, "LWPOLYLINE"}, {10, "0.1"}, {20, "0"}, {42, "-1"}, {10, "0.3"}, {20, "0"}}, {Seg(kTypeLine, 0, 0, 0, 0)}},
     // Bowing out by less than half a unit, with a centre beyond 32 bits: its chord.
-    {"BulgeTooSmallToShowStaysStraight", {{0, "LWPOLYLINE"}, {10, "0"}, {20, "0"}, {42, "1e-9"}, {10, "1000"}, {20, "0"}},
-     {Seg(kTypeLine, 0, 0, 1000, 0)}},
+    {"BulgeTooSmallToShowStaysStraight", {{0, "LWPOLYLINE"}, {10, "0"}, {20, "0"}, {42, "1e-9"}, {10, "1000"}, {20, "0"}}, {Seg(kTypeLine, 0, 0, 1000, 0)}},
     // Closed is bit 1 of group 70, whatever group 90 says; one vertex gives nothing.
-    {"ClosedFlag129", {{0, "LWPOLYLINE"}, {90, "5"}, {70, "  129"}, {10, "0"}, {20, "0"}, {10, "4"}, {20, "0"}, {10, "4"}, {20, "3"}},
-     {Seg(kTypeLine, 0, 0, 4, 0), Seg(kTypeLine, 4, 0, 4, 3), Seg(kTypeLine, 4, 3, 0, 0)}},
-    {"OpenFlag128", {{0, "LWPOLYLINE"}, {90, "1"}, {70, "128"}, {10, "0"}, {20, "0"}, {10, "4"}, {20, "0"}},
-     {Seg(kTypeLine, 0, 0, 4, 0)}},
-    {"ClosedTwoVerticesGoThereAndBack", {{0, "LWPOLYLINE"}, {70, "+1"}, {10, "0"}, {20, "0"}, {10, "4"}, {20, "0"}},
-     {Seg(kTypeLine, 0, 0, 4, 0), Seg(kTypeLine, 4, 0, 0, 0)}},
+    {"ClosedFlag129", {{0, "LWPOLYLINE"}, {90, "5"}, {70, "  129"}, {10, "0"}, {20, "0"}, {10, "4"}, {20, "0"}, {10, "4"}, {20, "3"}}, {Seg(kTypeLine, 0, 0, 4, 0), Seg(kTypeLine, 4, 0, 4, 3), Seg(kTypeLine, 4, 3, 0, 0)}},
+    {"OpenFlag128", {{0, "LWPOLYLINE"}, {90, "1"}, {70, "128"}, {10, "0"}, {20, "0"}, {10, "4"}, {20, "0"}}, {Seg(kTypeLine, 0, 0, 4, 0)}},
+    {"ClosedTwoVerticesGoThereAndBack", {{0, "LWPOLYLINE"}, {70, "+1"}, {10, "0"}, {20, "0"}, {10, "4"}, {20, "0"}}, {Seg(kTypeLine, 0, 0, 4, 0), Seg(kTypeLine, 4, 0, 0, 0)}},
     {"SingleVertexGivesNothing", {{0, "LWPOLYLINE"}, {70, "1"}, {10, "5"}, {20, "5"}}, {}},
     // Extrusion (0, 0, -1): X negated, arcs turn the other way; a LINE is in
     // world coordinates; rounding comes after the transform.
-    {"MirroredArcExtrusionOfAnyLength", {{0, "ARC"}, {10, "30"}, {20, "35"}, {40, "3"}, {230, "-2"}, {50, "0"}, {51, "90"}},
-     {Seg(kTypeCw, -33, 35, -30, 38, -30, 35)}},
-    {"MirroredBulgedPolyline", {{0, "LWPOLYLINE"}, {10, "10"}, {20, "30"}, {10, "50"}, {20, "30"}, {42, "1"}, {10, "50"}, {20, "40"}, {230, "-1.0"}},
-     {Seg(kTypeLine, -10, 30, -50, 30), Seg(kTypeCw, -50, 30, -50, 40, -50, 35)}},
-    {"MirroredLineStaysInWorldCoordinates", {{0, "LINE"}, {10, "1"}, {20, "2"}, {11, "3"}, {21, "4"}, {230, "-1"}},
-     {Seg(kTypeLine, 1, 2, 3, 4)}},
-    {"MirroredRoundsInWorldCoordinates", {{0, "LWPOLYLINE"}, {10, "2.5"}, {20, "0"}, {10, "7.5"}, {20, "0"}, {230, "-1"}},
-     {Seg(kTypeLine, -2, 0, -7, 0)}},
+    {"MirroredArcExtrusionOfAnyLength", {{0, "ARC"}, {10, "30"}, {20, "35"}, {40, "3"}, {230, "-2"}, {50, "0"}, {51, "90"}}, {Seg(kTypeCw, -33, 35, -30, 38, -30, 35)}},
+    {"MirroredBulgedPolyline", {{0, "LWPOLYLINE"}, {10, "10"}, {20, "30"}, {10, "50"}, {20, "30"}, {42, "1"}, {10, "50"}, {20, "40"}, {230, "-1.0"}}, {Seg(kTypeLine, -10, 30, -50, 30), Seg(kTypeCw, -50, 30, -50, 40, -50, 35)}},
+    {"MirroredLineStaysInWorldCoordinates", {{0, "LINE"}, {10, "1"}, {20, "2"}, {11, "3"}, {21, "4"}, {230, "-1"}}, {Seg(kTypeLine, 1, 2, 3, 4)}},
+    {"MirroredRoundsInWorldCoordinates", {{0, "LWPOLYLINE"}, {10, "2.5"}, {20, "0"}, {10, "7.5"}, {20, "0"}, {230, "-1"}}, {Seg(kTypeLine, -2, 0, -7, 0)}},
     // N = (1, 0, 0): Ax = Wz x N = (0, 1, 0), Ay = N x Ax = (0, 0, 1), so a
     // plane point (x, y) at elevation z is world (z, x, y).
-    {"ArbitraryAxisAlongX", {{0, "LWPOLYLINE"}, {38, "7"}, {10, "10"}, {20, "20"}, {10, "30"}, {20, "40"}, {210, "1"}, {220, "0"}, {230, "0"}},
-     {Seg(kTypeLine, 7, 10, 7, 30)}},
+    {"ArbitraryAxisAlongX", {{0, "LWPOLYLINE"}, {38, "7"}, {10, "10"}, {20, "20"}, {10, "30"}, {20, "40"}, {210, "1"}, {220, "0"}, {230, "0"}}, {Seg(kTypeLine, 7, 10, 7, 30)}},
     // N = (0, 1, 1) / sqrt 2 (near Z): Ax = Wy x N = (-1, 0, 0); facing +Z, arcs stay CCW.
-    {"ArbitraryAxisTiltedArc", {{0, "ARC"}, {40, "100"}, {50, "0"}, {51, "90"}, {210, "0"}, {220, "1"}, {230, "1"}},
-     {Seg(kTypeCcw, -100, 0, 0, -71, 0, 0)}},
+    {"ArbitraryAxisTiltedArc", {{0, "ARC"}, {40, "100"}, {50, "0"}, {51, "90"}, {210, "0"}, {220, "1"}, {230, "1"}}, {Seg(kTypeCcw, -100, 0, 0, -71, 0, 0)}},
     // N = (0.01, 0.01, 1), within 1/64 of Z: Ax = Wy x N, Ay = N x Ax.
-    {"ArbitraryAxisNearZ", {{0, "LWPOLYLINE"}, {10, "1000000"}, {20, "0"}, {10, "0"}, {20, "1000000"}, {210, "0.01"}, {220, "0.01"}, {230, "1"}},
-     {Seg(kTypeLine, 999950, 0, -100, 999950)}},
+    {"ArbitraryAxisNearZ", {{0, "LWPOLYLINE"}, {10, "1000000"}, {20, "0"}, {10, "0"}, {20, "1000000"}, {210, "0.01"}, {220, "0.01"}, {230, "1"}}, {Seg(kTypeLine, 999950, 0, -100, 999950)}},
 };
 // clang-format on
 

@@ -64,31 +64,23 @@ TEST(GeneratePou, NullArgumentsGenerateNothingAndNoSegmentsTheHeaderOnly)
     EXPECT_EQ(result.pouMap.at("POS_EXE")->size(), 1u);
 }
 
-TEST(GeneratePou, LoneArcUsesTheFirstBlock)
-{
-    PosConfig c = WorkedExample();
-    c.segments.clear();
-    c.segments[1] = Arc(kTypeCcw, 10, 0, 5, 0);
-    const auto lines = Lines(c);
-    ASSERT_EQ(lines.size(), 1u + 1 + 1 + 16 + 5);
-    EXPECT_EQ(lines[3], "MOV 0    D2002");
-    EXPECT_EQ(lines[18], "MOV 0    D2017");
-    EXPECT_EQ(lines[20], "CCW               D2002 Y0 Y1 Y2 Y3                //Counter-clockwise "
-                         "Interpolation instruction");
-}
-
-TEST(GeneratePou, StraightLineNeverWritesCentreOrMode)
+TEST(GeneratePou, ALineBlockHasTwelveElementsWithoutCentreOrModeAnArcSixteen)
 {
     PosConfig c = WorkedExample();
     c.segments.erase(2);
-    c.segments[1].centreMode = 1;
+    c.segments[1].centreMode = 1; // a straight line writes neither
     c.segments[1].centreX = 77;
-    c.segments[1].centreY = 88;
-    const auto lines = Lines(c);
+    auto lines = Lines(c);
     ASSERT_EQ(lines.size(), 1u + 19);
     EXPECT_EQ(lines[3], "MOV 0    D2002");
-    for (const std::string &l : lines)
-        EXPECT_EQ(l.find("circle center"), std::string::npos);
+    EXPECT_EQ(lines[14], "MOV 0    D2013");
+    c.segments[1] = Arc(kTypeCcw, 10, 0, 5, 0, kPassPoint);
+    lines = Lines(c);
+    ASSERT_EQ(lines.size(), 1u + 23);
+    EXPECT_EQ(lines[3], "MOV 1    D2002");
+    EXPECT_EQ(lines[18], "MOV 0    D2017");
+    EXPECT_EQ(lines[20], "CCW               D2002 Y0 Y1 Y2 Y3                //Counter-clockwise "
+                         "Interpolation instruction");
 }
 
 TEST(GeneratePou, ConfigurationCodeAndSmFlagFollowTheOutputPage)
@@ -157,19 +149,13 @@ TEST(GeneratePou, AnyNonZeroFieldKeepsASegment)
         EXPECT_TRUE(keeps(field, 1u));
 }
 
-TEST(GeneratePou, KeysBeyondTheCountAreNotEmitted)
+TEST(GeneratePou, HighStartElementDoesNotWrapAndKeysBeyondTheCountAreNotEmitted)
 {
     PosConfig c = WorkedExample();
-    c.segments[5] = c.segments[2];
-    c.segments.erase(2); // keys 1 and 5: the walk runs 1..2
-    EXPECT_EQ(Lines(c).size(), 1u + 19);
-}
-
-TEST(GeneratePou, HighStartElementDoesNotWrap)
-{
-    PosConfig c = WorkedExample();
+    c.segments[5] = c.segments[1]; // keys 1, 2 and 5: the walk runs 1..3
     c.startD = 0xFFFFFFFFu;
     const auto lines = Lines(c);
     EXPECT_EQ(lines[3], "MOV 0    D4294967297");
     EXPECT_EQ(lines[15], "LD= D4294967295 0");
+    EXPECT_EQ(lines.size(), 43u);
 }

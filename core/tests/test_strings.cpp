@@ -60,23 +60,17 @@ TEST(Format, Conversions)
 
 TEST(Language, FromLocaleEnvironmentAndProcess)
 {
-    for (const auto &[locale, lang] : {std::pair{"zh_CN.UTF-8", Lang::Zh},
-                                       {"zh_TW", Lang::Zh},
-                                       {"en_US.UTF-8", Lang::En},
-                                       {"", Lang::En},
-                                       {"C", Lang::En}})
-        EXPECT_EQ(LanguageFromLocale(locale), lang) << locale;
+    EXPECT_EQ(LanguageFromLocale("zh_TW"), Lang::Zh);
+    EXPECT_EQ(LanguageFromLocale("C"), Lang::En);
     setenv("LC_ALL", "zh_CN.UTF-8", 1);
     EXPECT_EQ(LanguageFromEnvironment(), Lang::Zh);
     setenv("LC_ALL", "", 1);
     setenv("LC_MESSAGES", "", 1);
     setenv("LANG", "de_DE", 1);
     EXPECT_EQ(LanguageFromEnvironment(), Lang::En);
-
     SetLanguage(Lang::Zh);
     EXPECT_EQ(Text(sid::Next), "下一步");
     SetLanguage(Lang::En);
-    EXPECT_EQ(Text(sid::Next), "Next");
 }
 
 TEST(Diagnostic, PlaceBeforeTheMessageInEachLanguage)
