@@ -65,17 +65,14 @@ TEST(NumberRule, AcceptsOrNamesTheMessage)
 TEST(SubprogramName, RulesInOrder)
 {
     const std::vector<std::string> project = {"Main", "定位", "Zeta"};
+    // clang-format off
     const std::pair<std::string, int> cases[] = {
-        {"", sid::NameEmpty},
-        {"ABCDEFGHIJKLMNOPQRST", 0},
-        {"ABCDEFGHIJKLMNOPQRSTU", sid::TooLong},
+        {"", sid::NameEmpty}, {"ABCDEFGHIJKLMNOPQRST", 0}, {"ABCDEFGHIJKLMNOPQRSTU", sid::TooLong},
         {"定位子程序定位子程序定位子程序定位子程序", 0}, // twenty characters, sixty bytes
-        {"1st-run_9", 0},
-        {"MAIN", sid::NameExists},
+        {"1st-run_9", 0}, {"MAIN", sid::NameExists}, {"定位", sid::NameExists}, {"Main2", 0},
         {"zeta", sid::NameExists}, // every Latin letter folds, z included
-        {"定位", sid::NameExists},
-        {"Main2", 0},
     };
+    // clang-format on
     for (const auto &[name, id] : cases)
         EXPECT_EQ(IdOf(CheckNewSubprogramName(name, project)), id) << name;
     for (const char *bad :

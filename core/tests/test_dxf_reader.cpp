@@ -276,28 +276,14 @@ TEST(DxfPairing, WritersLayoutsAndValuesOfGroupsNotRead)
     std::string crlf;
     for (char c : lf)
         crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    // clang-format off
     for (const std::string &text : {
-             lf,
-             crlf,
-             lf.substr(0, lf.size() - 1),
-             crlf.substr(0, crlf.size() - 2),
-             "\xEF\xBB\xBF" + lf,
-             lf + "\n\n   \n",
-             std::string("0\nSECTION\n2\nENTITIES\n\t0\nLINE\n10\n\t1\n20\n  2  "
-                         "\n11\n3\t\n21\n4\r\n0\nEOF"),
+             lf, crlf, lf.substr(0, lf.size() - 1), crlf.substr(0, crlf.size() - 2), "\xEF\xBB\xBF" + lf, lf + "\n\n   \n",
+             std::string("0\nSECTION\n2\nENTITIES\n\t0\nLINE\n10\n\t1\n20\n  2  \n11\n3\t\n21\n4\r\n0\nEOF"),
              std::string("0\nSECTION\n2\nENTITIES\n0\nLINE\n10\n1.0E0\n20\n+2\n11\n3.\n21\n.4e1\n"),
              // Z, thickness, colour and handles, and other entities' values, may hold anything.
-             Drawing({{0, "LINE"},
-                      {5, "1,5"},
-                      {10, "1"},
-                      {20, "2"},
-                      {30, "nan"},
-                      {62, "BYLAYER"},
-                      {11, "3"},
-                      {21, "4"},
-                      {0, "CIRCLE"},
-                      {10, "1,5"}}),
-         })
+             Drawing({{0, "LINE"}, {5, "1,5"}, {10, "1"}, {20, "2"}, {30, "nan"}, {62, "BYLAYER"}, {11, "3"}, {21, "4"}, {0, "CIRCLE"}, {10, "1,5"}})})
+        // clang-format on
         EXPECT_EQ(Read(text), expected) << testing::PrintToString(text);
 }
 

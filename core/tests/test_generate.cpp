@@ -93,13 +93,9 @@ TEST(GeneratePou, ConfigurationCodeAndSmFlagFollowTheOutputPage)
         EXPECT_EQ(Lines(c)[4],
                   std::string("MOV ") + code + "    D2003                //Configuration code");
     }
-    for (const auto &[port, flag] : {std::pair{0u, "AND SM82"},
-                                     {4u, "AND SM274"},
-                                     {5u, "AND SM275"},
-                                     {6u, "AND SM276"},
-                                     {7u, "AND SM277"},
-                                     {1u, "AND SM0"},
-                                     {3u, "AND SM0"}}) {
+    // clang-format off
+    for (const auto &[port, flag] : {std::pair{0u, "AND SM82"}, {4u, "AND SM274"}, {5u, "AND SM275"}, {6u, "AND SM276"}, {7u, "AND SM277"}, {1u, "AND SM0"}, {3u, "AND SM0"}}) {
+        // clang-format on
         PosConfig c = WorkedExample();
         c.xPulsePort = port;
         EXPECT_EQ(Lines(c)[17], flag) << port;
