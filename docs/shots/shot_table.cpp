@@ -14,6 +14,7 @@
 #include "guide/PosConfig.h"
 #include "res/StringTable.h"
 #include "wizard/CSetTable.h"
+#include "wizard/SegmentGrid.h"
 
 #include <QApplication>
 #include <QDir>
@@ -130,25 +131,14 @@ void Shoot(const QString &lang)
     }
 
     // The trajectory display of the page's rows.
-    CGraphicDisplay display(static_cast<std::int32_t>(config.segments.size()));
-    CGraphicDisplay::Arrays &a = display.arrays();
-    std::vector<std::int32_t> modes;
-    std::size_t i = 0;
-    for (const auto &[number, s] : config.segments) {
-        a.type[i] = s.type;
-        a.endX[i] = s.endX;
-        a.endY[i] = s.endY;
-        a.centreX[i] = s.centreX;
-        a.centreY[i] = s.centreY;
-        modes.push_back(s.centreMode);
-        ++i;
-    }
-    display.setActionMode(config.actionMode);
-    display.setCentreModes(modes);
-    display.resize(420, 320);
-    display.show();
+    std::vector<pos::PosSegment> segments;
+    for (const auto &[number, s] : config.segments)
+        segments.push_back(s);
+    CGraphicDisplay *display = pos::ui::ShowSegments(&page, segments, config.actionMode);
+    display->resize(420, 320);
     Settle();
-    Save(display.grab(), QStringLiteral("display-dialog") + suffix);
+    Save(display->grab(), QStringLiteral("display-dialog") + suffix);
+    display->close();
 }
 
 } // namespace

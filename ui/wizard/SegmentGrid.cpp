@@ -234,7 +234,8 @@ bool CheckRows(QWidget *parent, CVSFlexGrid *grid, int last, const SegmentColumn
     return true;
 }
 
-void ShowSegments(QWidget *parent, const std::vector<PosSegment> &segments, int actionMode)
+CGraphicDisplay *ShowSegments(QWidget *parent, const std::vector<PosSegment> &segments,
+                              int actionMode)
 {
     auto *display = new CGraphicDisplay(static_cast<std::int32_t>(segments.size()), parent);
     display->setObjectName(QStringLiteral("graphicDisplay"));
@@ -253,6 +254,7 @@ void ShowSegments(QWidget *parent, const std::vector<PosSegment> &segments, int 
     display->setActionMode(actionMode);
     display->setCentreModes(std::move(modes));
     display->open();
+    return display;
 }
 
 } // namespace pos::ui

@@ -20,6 +20,7 @@
 #include <memory>
 #include <vector>
 
+class CGraphicDisplay;
 class CVSFlexGrid;
 class QAction;
 class QMenu;
@@ -162,8 +163,10 @@ bool ConfirmArc(const ArcPrompt &prompt, std::int32_t beginX, std::int32_t begin
 bool CheckRows(QWidget *parent, CVSFlexGrid *grid, int last, const SegmentColumns &columns,
                int actionMode, const std::function<PosSegment(int)> &segment);
 
-// Shows segments in a trajectory display beside parent, for the action mode.
-void ShowSegments(QWidget *parent, const std::vector<PosSegment> &segments, int actionMode);
+// Opens a trajectory display of the segments beside parent, for the action
+// mode; it deletes itself when closed.
+CGraphicDisplay *ShowSegments(QWidget *parent, const std::vector<PosSegment> &segments,
+                              int actionMode);
 
 } // namespace pos::ui
 
