@@ -66,18 +66,8 @@ int main(int argc, char **argv)
     pos::PosConfig config;
     config.maxD = 9999;
     config.maxM = 9999;
-    CItemSet items;
-    CSetStep step;
-    CSetTable table;
-    CPNameSet name;
-    CFinalSet final;
-    CPosWizardDlg frame(&config, false);
-    name.SetProjectNames(&context);
-    frame.AddPage(&items, CItemSet::kTemplateId);
-    frame.AddPage(&step, CSetStep::kTemplateId);
-    frame.AddPage(&table, CSetTable::kTemplateId);
-    frame.AddPage(&name, CPNameSet::kTemplateId);
-    frame.AddPage(&final, CFinalSet::kTemplateId);
+    pos::ui::Wizard wizard(&config, false, &context);
+    CPosWizardDlg &frame = wizard.frame;
     frame.OnInitDialog();
     frame.show();
 

@@ -1,12 +1,6 @@
 #include "guide/PosGuide.h"
 
 #include "res/StringTable.h"
-#include "wizard/CFinalSet.h"
-#include "wizard/CItemSet.h"
-#include "wizard/CPNameSet.h"
-#include "wizard/CPosWizardDlg.h"
-#include "wizard/CSetStep.h"
-#include "wizard/CSetTable.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -92,20 +86,19 @@ int RunWizard(PosConfig *config, bool modify, const PosHostContext *context)
         config->maxM = context->maxM;
     }
 
-    // The pages outlive the frame, which hands them back when it goes.
-    CItemSet items;
-    CSetStep step;
-    CSetTable table;
-    CPNameSet name;
-    CFinalSet final;
-    CPosWizardDlg frame(config, modify);
+    Wizard wizard(config, modify, context);
+    return wizard.frame.exec() == QDialog::Accepted ? 1 : 0;
+}
+
+Wizard::Wizard(PosConfig *config, bool modify, const PosHostContext *context)
+    : frame(config, modify)
+{
     name.SetProjectNames(context);
     frame.AddPage(&items, CItemSet::kTemplateId);
     frame.AddPage(&step, CSetStep::kTemplateId);
     frame.AddPage(&table, CSetTable::kTemplateId);
     frame.AddPage(&name, CPNameSet::kTemplateId);
     frame.AddPage(&final, CFinalSet::kTemplateId);
-    return frame.exec() == QDialog::Accepted ? 1 : 0;
 }
 
 } // namespace pos::ui

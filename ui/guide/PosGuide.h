@@ -3,6 +3,12 @@
 // The guide object and the run of one wizard.
 
 #include "guide/PosConfig.h"
+#include "wizard/CFinalSet.h"
+#include "wizard/CItemSet.h"
+#include "wizard/CPNameSet.h"
+#include "wizard/CPosWizardDlg.h"
+#include "wizard/CSetStep.h"
+#include "wizard/CSetTable.h"
 
 #include <cstdint>
 
@@ -23,6 +29,20 @@ CPosGuide &Guide();
 // (the host's QLocale default, else the system locale) and its translations.
 void BeginCall();
 void EndCall();
+
+// The wizard of one run: the frame with its five pages, on the record. The
+// pages outlive the frame, which hands them back when it goes.
+struct Wizard
+{
+    Wizard(PosConfig *config, bool modify, const PosHostContext *context);
+
+    CItemSet items;
+    CSetStep step;
+    CSetTable table;
+    CPNameSet name;
+    CFinalSet final;
+    CPosWizardDlg frame;
+};
 
 // Runs the wizard modally on the record: copies the context's element
 // ranges into it, builds the frame and the five pages, and returns 1 when
