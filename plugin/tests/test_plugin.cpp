@@ -49,7 +49,10 @@ TEST_F(PluginTest, ModifyEditsTheHostsRecordInTheContextsRanges)
     PosConfig expected = record;
     expected.maxD = 5000;
     expected.segments[1].endX = 600;
-    Driver d(Script{Do("nextButton"), Do("endXEdit=600 endButton")} + kComplete);
+    const Step nameKept = OnFrame([](QWidget *w) {
+        EXPECT_TRUE(Child<QLineEdit>(w, "nameEdit")->isReadOnly()) << "the name is kept";
+    });
+    Driver d(Script{Do("nextButton"), Do("endXEdit=600 endButton"), nameKept} + kComplete);
     EXPECT_EQ(d.play([&] { return modify(&context, &record, &result); }), 1);
     EXPECT_EQ(record, expected);
 }
