@@ -11,25 +11,22 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <unistd.h>
 
 namespace pos::test {
 
-struct Result
-{
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+// A command's exit status, standard output and standard error.
+using Result = std::tuple<int, std::string, std::string>;
 
 inline Result RunCommand(const std::vector<std::string> &args)
 {
-    std::ostringstream out;
-    std::ostringstream err;
+    std::ostringstream out, err;
     const int status = RunPosHost(args, out, err);
     return {status, out.str(), err.str()};
 }
@@ -37,9 +34,7 @@ inline Result RunCommand(const std::vector<std::string> &args)
 inline std::string Read(const std::string &path)
 {
     std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 inline void Write(const std::string &path, const std::string &text)
@@ -52,7 +47,6 @@ class PosHostTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        std::filesystem::remove_all(m_dir);
         std::filesystem::create_directories(m_dir);
         std::filesystem::current_path(m_dir);
         ::setenv("LC_ALL", "C", 1);

@@ -15,30 +15,22 @@ namespace pos::test {
 namespace {
 
 Driver *g_driver = nullptr; // of the call in progress
-int g_applications = 0;     // QApplications made so far
-
-void StopDriver()
-{
-    g_driver->stop();
-}
 
 void ApplicationMade()
 {
-    ++g_applications;
     g_driver->start();
-    qAddPostRoutine(StopDriver); // run once, when this QApplication goes
+    qAddPostRoutine([] { g_driver->stop(); }); // run once, when this QApplication goes
 }
+Q_COREAPP_STARTUP_FUNCTION(ApplicationMade)
 
-// Runs a command while the driver plays its script, all of which is played,
-// in the one QApplication the command makes.
-Result RunWithOwnApplication(const std::vector<std::string> &args, Driver &driver)
+// Runs a command while the driver plays the whole script in the QApplication
+// the command makes, which is gone when the command returns.
+Result RunWithOwnApplication(const std::vector<std::string> &args, const Script &script)
 {
-    [[maybe_unused]] static const bool registered = (qAddPreRoutine(ApplicationMade), true);
+    Driver driver(script);
     g_driver = &driver;
-    const int before = g_applications;
     const Result r = RunCommand(args);
     g_driver = nullptr;
-    EXPECT_EQ(g_applications - before, 1);
     EXPECT_EQ(QCoreApplication::instance(), nullptr) << "the plug-in's QApplication is gone";
     EXPECT_TRUE(driver.finished());
     return r;
@@ -46,22 +38,14 @@ Result RunWithOwnApplication(const std::vector<std::string> &args, Driver &drive
 
 TEST_F(PosHostTest, EachWizardCallRunsInAQApplicationOfItsOwn)
 {
-    Driver d;
-    EnterWorkedExample(d);
-    Complete(d);
-    const Result created = RunWithOwnApplication({"new", "--lang", "zh"}, d);
-    EXPECT_EQ(created.status, kExitOk) << created.err;
-    EXPECT_EQ(created.out, Read(POS_TEST_DATA_DIR "/pou/worked_example_zh.il"));
-    EXPECT_EQ(created.err, "");
+    const std::string zh = Read(POS_TEST_DATA_DIR "/pou/worked_example_zh.il");
+    EXPECT_EQ(RunWithOwnApplication({"new", "--lang", "zh"}, kEnterWorkedExample + kComplete),
+              (Result{0, zh, ""}));
     EXPECT_STREQ(std::getenv("LC_ALL"), "zh_CN.UTF-8");
     EXPECT_STREQ(std::getenv("LANG"), "zh_CN.UTF-8");
     EXPECT_STREQ(std::getenv("LANGUAGE"), "zh_CN");
-
-    Driver again;
-    Cancel(again);
-    const Result cancelled = RunWithOwnApplication({"new", "--lang", "zh"}, again);
-    EXPECT_EQ(cancelled.status, kExitCancelled);
-    EXPECT_EQ(cancelled.err, "pos-host: 向导已取消，未保存任何内容\n");
+    EXPECT_EQ(RunWithOwnApplication({"new", "--lang", "zh"}, kCancel),
+              (Result{3, "", "pos-host: 向导已取消，未保存任何内容\n"}));
 }
 
 } // namespace
