@@ -49,7 +49,7 @@ public:
     // Picks the menu item with this object name, in a submenu too: it runs
     // when enabled; a greyed one does nothing, as in a real menu. An empty
     // name closes the menu.
-    ScriptedPrompter &pickMenu(const QString &item) { return add(MenuItem{item}); }
+    ScriptedPrompter &pickMenu(const char *item) { return add(QByteArray(item)); }
 
     // What each prompt showed: its text, the filter of a file dialog, the
     // values a speeds dialog offered ("time initial maximum"), a menu's
@@ -89,7 +89,7 @@ public:
                 greyed << a->objectName();
         greyed.sort();
         greyed.prepend(menu->objectName());
-        const QString name = next(greyed.join(' '), MenuItem{}).name;
+        const QByteArray name = next(greyed.join(' '), QByteArray());
         QAction *item = name.isEmpty() ? nullptr : menu->findChild<QAction *>(name);
         EXPECT_TRUE(name.isEmpty() || item) << "no menu item " << name.toStdString();
         if (!item || !item->isEnabled())
@@ -99,13 +99,10 @@ public:
     }
 
 private:
-    struct MenuItem
-    {
-        QString name;
-    };
-    // The kind of prompt an answer is for is the type it holds.
+    // The kind of prompt an answer is for is the type it holds; a menu item
+    // goes by its object name in bytes, unlike a file's path.
     using Answer = std::variant<QMessageBox::StandardButton, int, QString, std::optional<QPoint>,
-                                std::optional<ui::SpeedsAndTime>, MenuItem>;
+                                std::optional<ui::SpeedsAndTime>, QByteArray>;
 
     ScriptedPrompter &add(Answer answer)
     {

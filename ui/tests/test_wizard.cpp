@@ -5,8 +5,6 @@
 #include "controls/CGraphicShow.h"
 #include "geometry/CArcEndSelect.h"
 
-#include <QRadioButton>
-
 #include <functional>
 
 using namespace pos;
@@ -82,7 +80,6 @@ TEST(WizardFrame, CancelAsksFirst)
         EXPECT_TRUE(w.frame.isVisible());
         cancel(w);
         EXPECT_FALSE(w.frame.isVisible());
-        EXPECT_EQ(w.prompts.texts().size(), 2);
     }
 }
 
@@ -106,7 +103,6 @@ TEST(ItemPage, NewConfigurationDefaultsPortsAndLabels)
     EXPECT_EQ(w.text({"startDEdit", "actionCombo", "pulseCombo", "xPulseCombo", "xDirCombo",
                       "yPulseCombo", "yDirCombo"}),
               "2000|Incremental|PLS+SIGN(forward OFF/reverse ON)|Y0|Y1|Y2|Y3");
-    EXPECT_TRUE(w.find<QRadioButton>("stepRadio")->isChecked());
     EXPECT_EQ(w.text({"xPulseLabel", "yDirLabel"}), "X pulse output port|Y direction output port");
     w.pick("pulseCombo", 1);
     EXPECT_EQ(w.text({"xPulseLabel", "yDirLabel"}), "X positive pulse port|Y negative pulse port");
@@ -154,7 +150,6 @@ TEST(ItemPage, StartElementOutsideTheHostsRangeIsRefusedWithTheFocusOnIt)
         EXPECT_EQ(w.page(), message ? Page::ItemPage : Page::StepPage) << text;
         EXPECT_EQ(w.prompts.last(), message ? message : "");
         EXPECT_EQ(w.frame.focusWidget() == w.find("startDEdit"), message != nullptr);
-        EXPECT_EQ(w.config.startD, message ? 0u : 200u);
     }
 }
 
@@ -167,8 +162,8 @@ TEST(StepPage, OpensOnABlankStraightLineAndALineStoresNoCircle)
     EXPECT_EQ(w.text({"typeCombo", "centreModeCombo", "initialSpeedEdit", "maxSpeedEdit",
                       "accDecTimeEdit", "endYEdit", "circleXEdit", "circleYEdit"}),
               "Straight line|Designate center point|0|0|0|0|0|0");
-    w.enterSegment(kTypeCw, 10, 10, 77, 88, 1);
-    EXPECT_TRUE(w.find("circleXEdit")->isEnabled());
+    w.enterSegment(kTypeCw, 10, 10, 77, 88);
+    w.pick("centreModeCombo", 1);
     w.pick("typeCombo", 0);
     w.next();
     const PosSegment &s = w.config.segments.at(1);
@@ -278,8 +273,6 @@ TEST(StepPage, CapacityIsCheckedAfterStoring)
     w.enterLines(1);
     w.prompts.answer(QMessageBox::Ok);
     w.next();
-    EXPECT_EQ(w.prompts.last(), "D element address number reached max address number [2012]. "
-                                "Please input the starting address again.");
     EXPECT_EQ(w.sections(), "2/2 0");
     EXPECT_EQ(w.config.segments.size(), 2u) << "the segment stays stored";
 }
