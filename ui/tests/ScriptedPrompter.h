@@ -1,11 +1,11 @@
 #pragma once
 
-// A prompter for tests: records every prompt and answers it from a script,
-// in order for each kind of prompt. A prompt the script does not answer
-// fails the test at once and gets the answer Escape would give, so that no
-// test ever waits on a real dialog; answers left over when the script goes
-// out of scope fail it too. Without a script it is the strict prompter that
-// every widget test runs under.
+// A prompter for tests: records the text of every prompt and answers it from
+// a script, in order for each kind of prompt. A prompt the script does not
+// answer fails the test at once and gets the answer Escape would give, so
+// that no test ever waits on a real dialog; answers left over when the script
+// goes out of scope fail it too. Without a script it is the strict prompter
+// that every widget test runs under.
 
 #include "guide/Prompter.h"
 
@@ -16,10 +16,8 @@
 
 #include <algorithm>
 #include <deque>
-#include <optional>
 #include <ostream>
 #include <variant>
-#include <vector>
 
 // Readable QStrings in test failures.
 inline void PrintTo(const QString &text, std::ostream *os)
@@ -32,15 +30,6 @@ namespace pos::test {
 class ScriptedPrompter : public ui::Prompter
 {
 public:
-    enum class Kind { Message, ArcChoice, OpenFile, CoordinateMove, SpeedsAndTime, Menu };
-    struct Seen
-    {
-        Kind kind;
-        QString text; // a menu's object name
-        QMessageBox::StandardButtons buttons = {};
-        QString greyed = {}; // a menu's disabled items by object name: "a b"
-    };
-
     ScriptedPrompter()
         : m_previous(ui::SetPrompter(this))
     {}
@@ -49,37 +38,24 @@ public:
         ui::SetPrompter(m_previous);
         EXPECT_TRUE(m_answers.empty()) << m_answers.size() << " scripted answer(s) not used";
     }
-    ScriptedPrompter(const ScriptedPrompter &) = delete;
-    ScriptedPrompter &operator=(const ScriptedPrompter &) = delete;
 
-    ScriptedPrompter &answer(QMessageBox::StandardButton b) { return add(Kind::Message, b); }
+    ScriptedPrompter &answer(QMessageBox::StandardButton b) { return add(b); }
     // 0 or 1 a candidate, -1 "Input Again".
-    ScriptedPrompter &chooseArc(int choice) { return add(Kind::ArcChoice, choice); }
-    ScriptedPrompter &openFile(const QString &path) { return add(Kind::OpenFile, path); }
+    ScriptedPrompter &chooseArc(int choice) { return add(choice); }
+    ScriptedPrompter &openFile(const QString &path) { return add(path); }
     // OK with the values; nothing for Cancel.
-    ScriptedPrompter &moveBy(std::optional<QPoint> by) { return add(Kind::CoordinateMove, by); }
-    ScriptedPrompter &speeds(std::optional<ui::SpeedsAndTime> v)
-    {
-        return add(Kind::SpeedsAndTime, v);
-    }
+    ScriptedPrompter &moveBy(std::optional<QPoint> by) { return add(by); }
+    ScriptedPrompter &speeds(std::optional<ui::SpeedsAndTime> v) { return add(v); }
     // Picks the menu item with this object name, in a submenu too: it runs
     // when enabled; a greyed one does nothing, as in a real menu. An empty
     // name closes the menu.
-    ScriptedPrompter &pickMenu(const QString &item) { return add(Kind::Menu, item); }
+    ScriptedPrompter &pickMenu(const char *item) { return add(QByteArray(item)); }
 
-    const Seen &last() const
-    {
-        static const Seen none{Kind::Message, QStringLiteral("(no prompt)")};
-        EXPECT_FALSE(m_seen.empty()) << "no prompt yet";
-        return m_seen.empty() ? none : m_seen.back();
-    }
-    QStringList texts() const
-    {
-        QStringList out;
-        for (const Seen &s : m_seen)
-            out << s.text;
-        return out;
-    }
+    // What each prompt showed: its text, the filter of a file dialog, the
+    // values a speeds dialog offered ("time initial maximum"), a menu's
+    // object name followed by its greyed items ("tableMenu copyRows").
+    const QStringList &texts() const { return m_seen; }
+    QString last() const { return m_seen.isEmpty() ? QString() : m_seen.last(); }
 
     QMessageBox::StandardButton message(QWidget *, const QString &text,
                                         QMessageBox::StandardButtons buttons,
@@ -89,28 +65,21 @@ public:
             = buttons.testFlag(QMessageBox::Cancel) ? QMessageBox::Cancel
               : buttons.testFlag(QMessageBox::No)   ? QMessageBox::No
                                                     : QMessageBox::Ok;
-        const auto b = next({Kind::Message, text, buttons}, escape);
+        const auto b = next(text, escape);
         EXPECT_TRUE(buttons.testFlag(b)) << "not a button of: " << text.toStdString();
         return b;
     }
-    int chooseArcEnd(QWidget *, const QString &text) override
-    {
-        return next({Kind::ArcChoice, text}, -1);
-    }
-    QString openFile(QWidget *, const QString &filter) override
-    {
-        return next({Kind::OpenFile, filter}, QString());
-    }
+    int chooseArcEnd(QWidget *, const QString &text) override { return next(text, -1); }
+    QString openFile(QWidget *, const QString &filter) override { return next(filter, QString()); }
     std::optional<QPoint> coordinateMove(QWidget *) override
     {
-        return next<std::optional<QPoint>>({Kind::CoordinateMove, QStringLiteral("move")}, {});
+        return next<std::optional<QPoint>>(QStringLiteral("move"), {});
     }
-    // Seen as "time initial maximum" of the values offered.
     std::optional<ui::SpeedsAndTime> speedsAndTime(QWidget *, const ui::SpeedsAndTime &v) override
     {
-        const QString what
+        const QString seen
             = QStringLiteral("%1 %2 %3").arg(v.accDecTime).arg(v.initialSpeed).arg(v.maxSpeed);
-        return next<std::optional<ui::SpeedsAndTime>>({Kind::SpeedsAndTime, what}, {});
+        return next<std::optional<ui::SpeedsAndTime>>(seen, {});
     }
     QAction *popupMenu(QMenu *menu, const QPoint &) override
     {
@@ -119,8 +88,8 @@ public:
             if (!a->isEnabled() && !a->objectName().isEmpty())
                 greyed << a->objectName();
         greyed.sort();
-        const QString name
-            = next({Kind::Menu, menu->objectName(), {}, greyed.join(' ')}, QString());
+        greyed.prepend(menu->objectName());
+        const QByteArray name = next(greyed.join(' '), QByteArray());
         QAction *item = name.isEmpty() ? nullptr : menu->findChild<QAction *>(name);
         EXPECT_TRUE(name.isEmpty() || item) << "no menu item " << name.toStdString();
         if (!item || !item->isEnabled())
@@ -130,39 +99,35 @@ public:
     }
 
 private:
-    using Value = std::variant<QMessageBox::StandardButton, int, QString, std::optional<QPoint>,
-                               std::optional<ui::SpeedsAndTime>>;
-    struct Answer
-    {
-        Kind kind;
-        Value value;
-    };
+    // The kind of prompt an answer is for is the type it holds; a menu item
+    // goes by its object name in bytes, unlike a file's path.
+    using Answer = std::variant<QMessageBox::StandardButton, int, QString, std::optional<QPoint>,
+                                std::optional<ui::SpeedsAndTime>, QByteArray>;
 
-    ScriptedPrompter &add(Kind kind, Value value)
+    ScriptedPrompter &add(Answer answer)
     {
-        m_answers.push_back({kind, std::move(value)});
+        m_answers.push_back(std::move(answer));
         return *this;
     }
     // Records the prompt and takes the first answer scripted for its kind.
     template<typename T>
-    T next(Seen seen, T unscripted)
+    T next(const QString &seen, T unscripted)
     {
-        m_seen.push_back(std::move(seen));
-        const Kind kind = m_seen.back().kind;
+        m_seen << seen;
         const auto it = std::find_if(m_answers.begin(), m_answers.end(),
-                                     [kind](const Answer &a) { return a.kind == kind; });
+                                     [](const Answer &a) { return std::holds_alternative<T>(a); });
         if (it == m_answers.end()) {
-            ADD_FAILURE() << "unscripted prompt: " << m_seen.back().text.toStdString();
+            ADD_FAILURE() << "unscripted prompt: " << seen.toStdString();
             return unscripted;
         }
-        T value = std::get<T>(it->value);
+        T value = std::get<T>(*it);
         m_answers.erase(it);
         return value;
     }
 
     ui::Prompter *m_previous;
     std::deque<Answer> m_answers;
-    std::vector<Seen> m_seen;
+    QStringList m_seen;
 };
 
 } // namespace pos::test

@@ -2,18 +2,15 @@
 // it at once instead of opening a real dialog and waiting for a user.
 #include "ScriptedPrompter.h"
 
-#include <memory>
+#include <optional>
 
 namespace {
 
 class StrictPrompts : public ::testing::Environment
 {
-public:
-    void SetUp() override { m_strict = std::make_unique<pos::test::ScriptedPrompter>(); }
+    void SetUp() override { m_strict.emplace(); }
     void TearDown() override { m_strict.reset(); }
-
-private:
-    std::unique_ptr<pos::test::ScriptedPrompter> m_strict;
+    std::optional<pos::test::ScriptedPrompter> m_strict;
 };
 
 // gtest owns the environment.

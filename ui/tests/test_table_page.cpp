@@ -3,8 +3,7 @@
 // the trajectory display and the way in from a DXF drawing; the Import DXF
 // dialog on a record as the reader makes them; the coordinate move and the
 // speeds-and-time dialogs.
-#include "TableTestSupport.h"
-#include "WizardFixture.h"
+#include "WidgetTestSupport.h"
 
 #include "controls/CGraphicShow.h"
 #include "dialogs/CCoordinateMove.h"
@@ -25,82 +24,50 @@ namespace {
 // A record for the table page, keyed by the segments' numbers.
 PosConfig Outline(int actionMode, const std::vector<PosSegment> &segments)
 {
-    PosConfig record = NewPageDefaults();
-    record.actionMode = static_cast<std::uint16_t>(actionMode);
+    PosConfig record = LinesRecord(0, actionMode);
     for (const PosSegment &s : segments)
         record.segments[s.number] = s;
     return record;
 }
 
-void SetClipboard(const char *text)
-{
-    QGuiApplication::clipboard()->setText(QString::fromUtf8(text));
-}
-
 const QString kDrawing = QStringLiteral(POS_TEST_DATA_DIR "/table/line_and_arcs.dxf");
 
-// A segment as the DXF reader makes them: begin point, no speeds.
-PosSegment Drawn(int type, std::int32_t bx, std::int32_t by, std::int32_t ex, std::int32_t ey,
-                 std::int32_t cx = 0, std::int32_t cy = 0)
-{
-    return PosSegment{0, type, kCentrePoint, 0, 0, 0, bx, by, ex, ey, cx, cy};
-}
-
-// Four joined segments keyed from 0, begin points filled: an arc about its
-// own beginning (first rows are never checked), a line, a counter-clockwise
-// and a clockwise arc about (0, 100).
+// Four joined segments as the DXF reader makes them, keyed from 0, begin
+// points filled, no speeds: an arc about its own beginning (first rows are
+// never checked), a line, a counter-clockwise and a clockwise arc about
+// (0, 100).
 PosConfig Drawing(std::size_t count = 4)
 {
-    const PosSegment all[]
-        = {Drawn(kTypeCw, 0, 0, 100, 0, 0, 0), Drawn(kTypeLine, 100, 0, 100, 100),
-           Drawn(kTypeCcw, 100, 100, 0, 200, 0, 100), Drawn(kTypeCw, 0, 200, 0, 0, 0, 100)};
+    const PosSegment all[] = {
+        // clang-format off
+        {0, kTypeCw, kCentrePoint, 0, 0, 0, 0, 0, 100, 0, 0, 0},
+        {0, kTypeLine, kCentrePoint, 0, 0, 0, 100, 0, 100, 100, 0, 0},
+        {0, kTypeCcw, kCentrePoint, 0, 0, 0, 100, 100, 0, 200, 0, 100},
+        {0, kTypeCw, kCentrePoint, 0, 0, 0, 0, 200, 0, 0, 0, 100},
+        // clang-format on
+    };
     PosConfig record;
     for (std::uint32_t k = 0; k < count; ++k)
         record.segments[k] = all[k];
     return record;
 }
 
-// Shows a dialog of its own, active.
-void Show(QDialog &dialog)
-{
-    dialog.show();
-    QApplication::setActiveWindow(&dialog);
-    EXPECT_TRUE(QTest::qWaitForWindowActive(&dialog));
-}
-
-void Retype(QWidget &dialog, const char *edit, const char *text)
-{
-    auto *e = dialog.findChild<QLineEdit *>(edit);
-    e->selectAll();
-    QTest::keyClick(e, Qt::Key_Delete);
-    QTest::keyClicks(e, text);
-}
-
 } // namespace
 
-TEST(TablePage, EditingRulesFollowTheRowsType)
+TEST(TablePage, PickingATypeMakesASegmentAndSetsWhatCanBeEdited)
 {
     TablePage t;
     EXPECT_EQ(Editable(t.grid, 2), "0100000000") << "an empty row takes its type only";
-    EXPECT_EQ(OpenList(t.grid, 3, 1), nullptr) << "and only below rows that hold segments";
-    ASSERT_TRUE(PickFromList(t.grid, 2, 1, 0));
-    EXPECT_EQ(Editable(t.grid, 2), "0101111100") << "a straight line has no arc cells";
+    EXPECT_FALSE(PickFromList(t.grid, 3, 1, 0)) << "and only below rows that hold segments";
     ASSERT_TRUE(PickFromList(t.grid, 2, 1, 1));
+    EXPECT_EQ(t.row(2), "1|Clockwise arc|Designate pass-through point|0|0|0|0|0|0|0");
     EXPECT_EQ(Editable(t.grid, 2), "0111111111");
-}
-
-TEST(TablePage, PickingATypeMakesASegment)
-{
-    TablePage t;
-    ASSERT_TRUE(PickFromList(t.grid, 2, 1, 1));
-    EXPECT_EQ(t.row(2), Cells("1|Clockwise arc|Designate pass-through point|0|0|0|0|0|0|0"));
-    TypeIntoCell(t.grid, 2, 8, "25");
-    TypeIntoCell(t.grid, 2, 4, "300");
+    t.put(2, 8, "25");
+    t.put(2, 4, "300");
     ASSERT_TRUE(PickFromList(t.grid, 2, 1, 0));
-    EXPECT_EQ(t.row(2), Cells("1|Straight line||0|300|0|0|0||"));
+    EXPECT_EQ(t.row(2), "1|Straight line||0|300|0|0|0||");
+    EXPECT_EQ(Editable(t.grid, 2), "0101111100") << "a straight line has no arc cells";
     ASSERT_TRUE(PickFromList(t.grid, 2, 1, 2));
-    EXPECT_EQ(t.row(2).mid(1, 2), Cells("Counterclockwise arc|Designate pass-through point"));
-    EXPECT_EQ(t.row(2).mid(8), Cells("0|0"));
     ASSERT_TRUE(PickFromList(t.grid, 2, 2, 1));
     ASSERT_TRUE(PickFromList(t.grid, 2, 1, 1));
     EXPECT_EQ(t.cell(2, 2), "Designate center point") << "a chosen centre mode stays";
@@ -117,9 +84,8 @@ TEST(TablePage, RowsBecomeTheSegmentsWhenThePageIsLeft)
     TablePage t(record);
     t.put(4, 8, "5"); // the fill empties a straight line's arc cells
     t.page.FillGridFromRecord(&record);
-    EXPECT_EQ(t.row(2), Cells("1|Clockwise arc|Designate pass-through point|3|1|2|100|0|50|50"));
-    EXPECT_EQ(t.row(3), Cells("2|Counterclockwise arc|Designate center point|6|4|5|0|100|0|0"));
-    EXPECT_EQ(t.row(4), Cells("3|Straight line||0|0|0|1|1||"));
+    EXPECT_EQ(t.row(2), "1|Clockwise arc|Designate pass-through point|3|1|2|100|0|50|50");
+    EXPECT_EQ(t.row(4), "3|Straight line||0|0|0|1|1||");
     t.grid->setRows(7);
     t.put(6, 1, "junk"); // below the first row without a segment: no part of the table
     t.config.segments[9] = PosSegment{}; // replaced, as every segment stored before
@@ -133,78 +99,59 @@ TEST(TablePage, LeavingRefusesAFaultyRowWithItsCellSelected)
     // Row 1 turns about its own beginning: never checked. Row 2 turns about
     // (100, 0), where it begins in absolute mode: no arc; in incremental
     // mode it begins at the origin, on its circle.
-    const PosConfig incremental
-        = Outline(0, {Segment(1, kTypeCw, 100, 0), Segment(2, kTypeCw, 100, 100, 100, 0)});
-    PosConfig absolute = incremental;
-    absolute.actionMode = 1;
+    const std::vector<PosSegment> arcs{Segment(1, kTypeCw, 100, 0),
+                                       Segment(2, kTypeCw, 100, 100, 100, 0)};
     PosConfig full = LinesRecord(2);
     full.startD = 9980;
-    const struct
-    {
-        PosConfig record;
-        int row, col;
-        const char *text, *message;
-    } cases[] = {
-        {LinesRecord(2), 3, 4, "-1",
-         "[Segment No:2]Speed (Hz)Initial should be a positive figure. Please input again."},
-        {absolute, 3, 8, nullptr,
-         "[Segment No:2] The input data cannot generate an arc. Please input again."},
-        {incremental, 0, 0, nullptr, nullptr},
-        {full, 0, 0, nullptr,
-         "D element address number reached max address number [9999]. Please input the starting "
-         "address again."},
+    const std::tuple<PosConfig, int, int, const char *, const char *> cases[] = {
+        // clang-format off
+        {LinesRecord(2), 3, 4, "-1", "[Segment No:2]Speed (Hz)Initial should be a positive figure. Please input again."},
+        {Outline(1, arcs), 3, 8, nullptr, "[Segment No:2] The input data cannot generate an arc. Please input again."},
+        {Outline(0, arcs), 0, 0, nullptr, nullptr},
+        {full, 0, 0, nullptr, "D element address number reached max address number [9999]. Please input the starting address again."},
         {NewPageDefaults(), 0, 0, nullptr, "No data in the table, Please input again"},
+        // clang-format on
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.message ? c.message : "no refusal");
-        TablePage t(c.record);
-        if (c.text)
-            t.put(c.row, c.col, c.text);
-        if (c.message)
+    for (const auto &[record, row, col, text, message] : cases) {
+        TablePage t(record);
+        if (text)
+            t.put(row, col, text);
+        if (message)
             t.prompts.answer(QMessageBox::Ok);
-        EXPECT_EQ(t.page.CommitTable(false), !c.message);
-        EXPECT_EQ(t.prompts.texts().join(""), c.message ? c.message : "");
-        EXPECT_EQ(std::pair(c.row ? t.grid->row() : 0, c.row ? t.grid->col() : 0),
-                  std::pair(c.row, c.col));
-        EXPECT_EQ(t.config.segments.size(), c.message ? 0u : 2u);
+        EXPECT_EQ(t.page.CommitTable(false), !message);
+        EXPECT_EQ(t.prompts.last(), message ? message : "") << text;
+        EXPECT_TRUE(!row || std::pair(t.grid->row(), t.grid->col()) == std::pair(row, col));
+        EXPECT_EQ(t.config.segments.size(), message ? 0u : 2u);
     }
 }
 
-TEST(TablePage, ArcOffItsCircleOffersTheCandidates)
+TEST(TablePage, ArcOffItsCircleTakesTheChosenEndPoint)
 {
     TablePage t(Outline(1, {Segment(1, kTypeLine, 100, 0), Segment(2, kTypeCw, 50, 50)}));
-    const QStringList before = t.row(3);
     t.prompts.chooseArc(-1).chooseArc(1);
     EXPECT_FALSE(t.page.CommitTable(false));
-    EXPECT_EQ(t.prompts.last().text,
-              "[Segment No:2]\nCenter(0, 0)  Beginning(100, 0)  End(50, 50)\nThe end point does "
-              "not exist on the specified arc. Please choose one from the following two options, "
-              "or input again\n[End(X) = 71, End(Y) = 71]\n[End(X) = -71, End(Y) = -71]");
-    EXPECT_EQ(t.row(3), before) << "Input Again changes nothing";
+    EXPECT_EQ(t.row(3).section('|', 6, 7), "50|50") << "Input Again changes nothing";
     EXPECT_FALSE(t.page.CommitTable(false));
-    EXPECT_EQ(t.row(3).mid(6, 2), Cells("-71|-71"));
-    EXPECT_TRUE(t.config.segments.empty()) << "the corrected end point is confirmed again";
-    EXPECT_TRUE(t.page.CommitTable(false));
-    EXPECT_EQ(t.config.segments.at(2).endX, -71);
+    EXPECT_EQ(t.row(3).section('|', 6, 7), "-71|-71");
+    EXPECT_TRUE(t.page.CommitTable(false)) << "the corrected end point is confirmed again";
 }
 
-// A crash once: the open editor's commit reached the page being destroyed.
-TEST(TablePage, DestroyedWhileACellIsEdited)
+// A crash once: the open editor's commit reached the screen being destroyed.
+TEST(TableAndImport, DestroyedWhileACellIsEdited)
 {
-    auto t = std::make_unique<TablePage>(LinesRecord(1));
-    ClickCell(t->grid, 2, 4);
-    QTest::keyClicks(t->grid, "9");
-    ASSERT_NE(OpenEditor(t->grid), nullptr);
-    t.reset();
+    const auto editAndDestroy = [](auto screen) {
+        ClickCell(screen->grid, 2, 4);
+        QTest::keyClicks(screen->grid, "9");
+        ASSERT_NE(OpenEditor(screen->grid), nullptr);
+    };
+    editAndDestroy(std::make_unique<TablePage>(LinesRecord(1)));
+    editAndDestroy(std::make_unique<ImportDialog>(Drawing()));
 }
 
 TEST(TablePage, InTheWizardTheTableIsCommittedWhenLeftEvenMidEditAndRefilledWhenEntered)
 {
     Wizard w;
     w.find<QRadioButton>("tableRadio")->setChecked(true);
-    w.next();
-    w.previous();
-    EXPECT_EQ(w.page(), CPosWizardDlg::ItemPage) << "an empty table left backwards, silently";
     w.next();
     CVSFlexGrid *g = w.table.grid();
     ASSERT_TRUE(PickFromList(g, 2, 1, 0));
@@ -214,9 +161,8 @@ TEST(TablePage, InTheWizardTheTableIsCommittedWhenLeftEvenMidEditAndRefilledWhen
     w.next();
     EXPECT_EQ(w.config.segments.at(1).endX, 500);
     w.previous();
-    TypeIntoCell(g, 2, 6, "600");
+    g->setTextMatrix(2, 6, "600");
     w.previous();
-    EXPECT_EQ(w.page(), CPosWizardDlg::ItemPage);
     EXPECT_EQ(w.config.segments.at(1).endX, 600) << "Previous commits too";
     g->setTextMatrix(2, 6, "stale");
     w.next();
@@ -227,26 +173,21 @@ TEST(TablePage, InTheWizardTheTableIsCommittedWhenLeftEvenMidEditAndRefilledWhen
 
 TEST(TablePage, MenuGreysWhatCannotApply)
 {
-    const std::tuple<int, int, int, const char *, const char *> cases[] = {
-        // segments, grid rows, the row clicked (the header below 2), clipboard, greyed
-        {0, 6, 3, "", "pasteRows setSpeeds showAll showToCurrent"},
-        {3, 6, 3, "x", ""},
-        {3, 6, 5, "x", "setSpeeds"},
-        {0, 2, 1, "x", "copyRows deleteRow setSpeeds showAll showToCurrent"},
+    const std::tuple<std::uint32_t, int, const char *, const char *> cases[] = {
+        // segments, the row clicked, clipboard, the menu and its greyed items
+        // clang-format off
+        {0, 3, "", "tableMenu pasteRows setSpeeds showAll showToCurrent"},
+        {3, 3, "x", "tableMenu"},
+        {3, 5, "x", "tableMenu setSpeeds"},
+        // clang-format on
     };
-    for (const auto &[filled, rows, clicked, clipboard, greyed] : cases) {
+    for (const auto &[filled, clicked, clipboard, menu] : cases) {
         TablePage t(LinesRecord(filled));
-        t.grid->setRows(rows);
-        SetClipboard(clipboard);
-        t.prompts.pickMenu({});
-        if (clicked < 2)
-            RightClickHeader(t.grid, clicked, 4);
-        else
-            RightClickCell(t.grid, clicked, 4);
-        EXPECT_EQ(t.prompts.texts(), QStringList{"tableMenu"});
-        EXPECT_EQ(t.prompts.last().greyed, greyed) << filled << " " << clicked;
-        QTest::mouseClick(t.child<QPushButton>("loadDxfButton"), Qt::RightButton);
-        EXPECT_EQ(t.prompts.texts().size(), 1) << "no menu outside the grid";
+        t.grid->setRows(6);
+        QGuiApplication::clipboard()->setText(clipboard);
+        t.menu(clicked, 4, "");
+        QTest::mouseClick(t.child("loadDxfButton"), Qt::RightButton); // no menu outside the grid
+        EXPECT_EQ(t.prompts.texts(), QStringList{menu}) << filled << ' ' << clicked;
     }
 }
 
@@ -254,14 +195,11 @@ TEST(TablePage, InsertAddAndDeleteRenumberTheRows)
 {
     TablePage t(LinesRecord(3));
     t.menu(3, 5, "insertSection");
-    EXPECT_EQ(t.row(3), Cells("2|Straight line||0|0|0|0|0||"));
     EXPECT_EQ(t.column(0) + ' ' + t.column(6), "1|2|3|4 10|0|20|30");
     t.prompts.answer(QMessageBox::No).answer(QMessageBox::Yes);
     t.menu(3, 2, "deleteRow");
     EXPECT_EQ(t.column(6), "10|0|20|30") << "No keeps the row";
     t.menu(3, 2, "deleteRow");
-    EXPECT_EQ(t.prompts.last().text, "Are you sure to remove this row?");
-    EXPECT_EQ(t.prompts.last().buttons, QMessageBox::Yes | QMessageBox::No);
     EXPECT_EQ(t.column(0) + ' ' + t.column(6), "1|2|3 10|20|30");
     t.menu(2, 1, "addEmptyRow");
     t.menu(2, 1, "addEmptyRow");
@@ -277,15 +215,15 @@ TEST(TablePage, NoMoreThan256Segments)
         TablePage t(LinesRecord(256));
         t.prompts.answer(QMessageBox::Ok);
         if (add == std::string("paste")) {
-            SetClipboard("Straight line\nStraight line\n");
+            QGuiApplication::clipboard()->setText("Straight line\nStraight line\n");
             t.grid->select(257, 1);
             t.page.OnPasteRows();
         } else {
             t.menu(2, 1, add);
         }
         EXPECT_EQ(t.grid->rows(), 258) << add;
-        EXPECT_EQ(t.prompts.last().text, "The number of the segment has reached the upper limit "
-                                         "[256], new step cannot be added.");
+        EXPECT_EQ(t.prompts.last(), "The number of the segment has reached the upper limit "
+                                    "[256], new step cannot be added.");
     }
     TablePage t(LinesRecord(255));
     t.menu(2, 1, "addEmptyRow");
@@ -296,36 +234,30 @@ TEST(TablePage, DisplayShowsTheRowsUpToTheCurrentOneOrAll)
 {
     // Line i ends at (10 i, -i); incremental mode chains the end points.
     for (const int mode : {0, 1}) {
-        PosConfig record = LinesRecord(4);
-        record.actionMode = static_cast<std::uint16_t>(mode);
-        TablePage t(record);
+        TablePage t(LinesRecord(4, mode));
         for (const auto &[item, count] : {std::pair{"showToCurrent", 3u}, {"showAll", 4u}}) {
             t.menu(4, 3, item);
             auto *display = t.child<CGraphicDisplay>("graphicDisplay");
             ASSERT_NE(display, nullptr);
-            EXPECT_TRUE(display->isVisible() && display->isModal());
             const auto &drawn = display->display()->primitives();
             ASSERT_EQ(drawn.size(), count) << item;
             EXPECT_EQ(drawn[1].end.x, mode == 0 ? 30.0 : 20.0) << mode;
             display->close();
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-            EXPECT_EQ(t.child<CGraphicDisplay>("graphicDisplay"), nullptr) << "gone when closed";
         }
         t.put(3, 4, "x");
         t.prompts.answer(QMessageBox::Ok);
         t.menu(4, 3, "showAll");
-        EXPECT_EQ(t.prompts.last().text, "[Segment No:2]Speed (Hz)Initial contains illegal "
-                                         "character. Please input again.");
         EXPECT_EQ(t.child<CGraphicDisplay>("graphicDisplay"), nullptr) << "checked first";
     }
 }
 
 // --- copy, paste, speeds -------------------------------------------------------------------
 
-TEST(TablePage, CopiedRowsPasteAsNewSegments)
+TEST(TablePage, CopiedRowsAndSpreadsheetTextPasteAsSegmentsAndAreCheckedWhenLeaving)
 {
     TablePage t(LinesRecord(2));
-    t.grid->setRows(6);
+    t.grid->setRows(7);
     ClickCell(t.grid, 2, 3);
     ClickCell(t.grid, 3, 3, Qt::ShiftModifier);
     t.menu(3, 3, "copyRows");
@@ -334,56 +266,43 @@ TEST(TablePage, CopiedRowsPasteAsNewSegments)
               "2\tStraight line\t\t10\t100\t1000\t20\t-2\t\t\n");
     ClickCell(t.grid, 4, 5);
     QTest::keyClick(t.grid, Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(t.row(4), Cells("3|Straight line||10|100|1000|10|-1||"));
-    EXPECT_EQ(t.row(5), Cells("4|Straight line||10|100|1000|20|-2||"));
-}
-
-TEST(TablePage, PastedTextFollowsTheColumnsAndIsCheckedWhenLeaving)
-{
-    TablePage t;
-    t.grid->setRows(3);
-    // From a spreadsheet: line ends CRLF, the type in other letter case.
-    SetClipboard("\tstraight line\t\t5\t6\t7\t100\t0\t\t\r\n"
-                 "\tCounterclockwise arc\tDesignate center point\t5\t6\t7\t0\t100\t0\t50\r\n"
-                 "\tStraight line\t\t5\t6\t7\t1\t2\t\t\r\n");
-    t.grid->select(2, 4);
-    QTest::keyClick(t.grid, Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(t.row(2), Cells("1|Straight line||5|6|7|100|0||"));
-    EXPECT_EQ(t.row(3), Cells("2|Counterclockwise arc|Designate center point|5|6|7|0|100|0|50"));
-    EXPECT_EQ(t.column(0), "1|2|3");
-    SetClipboard("1\tabc\n"); // a narrower block lands at the current cell
-    t.grid->select(4, 3);
+    EXPECT_EQ(t.row(4), "3|Straight line||10|100|1000|10|-1||");
+    EXPECT_EQ(t.row(5), "4|Straight line||10|100|1000|20|-2||");
+    // From a spreadsheet: line ends CRLF, the type in other letter case; the
+    // grid grows to take the rows.
+    QGuiApplication::clipboard()->setText(
+        "\tstraight line\t\t5\t6\t7\t100\t0\t\t\r\n"
+        "\tCounterclockwise arc\tDesignate center point\t5\t6\t7\t0\t100\t0\t50\r\n");
+    t.grid->select(6, 4);
     t.page.OnPasteRows();
-    EXPECT_EQ(t.row(4).mid(3, 3), Cells("1|abc|7"));
+    EXPECT_EQ(t.row(6), "5|Straight line||5|6|7|100|0||");
+    EXPECT_EQ(t.row(7), "6|Counterclockwise arc|Designate center point|5|6|7|0|100|0|50");
+    QGuiApplication::clipboard()->setText("1\tabc\n"); // a narrower block lands at the current cell
+    t.grid->select(7, 3);
+    t.page.OnPasteRows();
+    EXPECT_EQ(t.row(7).section('|', 3, 5), "1|abc|7");
     t.prompts.answer(QMessageBox::Ok);
     EXPECT_FALSE(t.page.CommitTable(false));
-    EXPECT_EQ(t.prompts.texts(), QStringList{"[Segment No:3]Speed (Hz)Initial contains illegal "
-                                             "character. Please input again."});
+    EXPECT_EQ(t.prompts.last(),
+              "[Segment No:6]Speed (Hz)Initial contains illegal character. Please input again.");
 }
 
 TEST(TablePage, PasteObeysTheEditingRulesOrPastesNothing)
 {
     const std::tuple<int, int, const char *, const char *> cases[] = {
-        {4, 0, "\tSpiral\t\t1\t1\t1\t1\t1\t\t\n",
-         "[Segment No:3]Instruction Type: \"Spiral\" is not one of the choices of this column. "
-         "Nothing was pasted."},
-        {5, 1, "Straight line\n",
-         "[Segment No:4]Instruction Type can be chosen only when every row above it holds a "
-         "segment. Nothing was pasted."},
-        {4, 3, "1\t2\n",
-         "[Segment No:3]Acc./Dec. time (ms) cannot be filled in before the row's instruction "
-         "type is chosen. Nothing was pasted."},
-        {3, 6, "1\t2\t3\n",
-         "[Segment No:2]Circle centerX axis stays empty on a straight line. Nothing was pasted."},
-        {4, 1, "Straight line\nNo such type\n",
-         "[Segment No:4]Instruction Type: \"No such type\" is not one of the choices of this "
-         "column. Nothing was pasted."},
+        // clang-format off
+        {4, 0, "\tSpiral\t\t1\t1\t1\t1\t1\t\t\n", "[Segment No:3]Instruction Type: \"Spiral\" is not one of the choices of this column. Nothing was pasted."},
+        {5, 1, "Straight line\n", "[Segment No:4]Instruction Type can be chosen only when every row above it holds a segment. Nothing was pasted."},
+        {4, 3, "1\t2\n", "[Segment No:3]Acc./Dec. time (ms) cannot be filled in before the row's instruction type is chosen. Nothing was pasted."},
+        {3, 6, "1\t2\t3\n", "[Segment No:2]Circle centerX axis stays empty on a straight line. Nothing was pasted."},
+        {4, 1, "Straight line\nNo such type\n", "[Segment No:4]Instruction Type: \"No such type\" is not one of the choices of this column. Nothing was pasted."},
+        // clang-format on
     };
     for (const auto &[row, col, text, message] : cases) {
         TablePage t(LinesRecord(2));
         t.grid->setRows(8);
         const std::vector<QStringList> before = t.grid->dataRows();
-        SetClipboard(text);
+        QGuiApplication::clipboard()->setText(text);
         t.grid->select(row, col);
         t.prompts.answer(QMessageBox::Ok);
         t.page.OnPasteRows();
@@ -398,12 +317,9 @@ TEST(TablePage, SpeedsAndTimeForTheSelectedRowsAtOnce)
     t.grid->setRows(7);
     ClickCell(t.grid, 3, 6);
     ClickCell(t.grid, 6, 6, Qt::ShiftModifier); // rows 3 to 5 hold segments, row 6 none
-    t.prompts.speeds(std::nullopt).speeds(ui::SpeedsAndTime{50, 200, 3000});
-    const std::vector<QStringList> before = t.grid->dataRows();
-    t.menu(4, 6, "setSpeeds");
-    EXPECT_EQ(t.grid->dataRows(), before) << "cancelled";
+    t.prompts.speeds(ui::SpeedsAndTime{50, 200, 3000});
     t.menu(5, 6, "setSpeeds");
-    EXPECT_EQ(t.prompts.texts(), Cells("tableMenu|10 100 1000|tableMenu|10 100 1000"));
+    EXPECT_EQ(t.prompts.last(), "10 100 1000");
     EXPECT_EQ(t.column(3) + ' ' + t.column(4) + ' ' + t.column(5),
               "10|50|50|50| 100|200|200|200| 1000|3000|3000|3000|");
 }
@@ -413,55 +329,34 @@ TEST(TablePage, SpeedsAndTimeForTheSelectedRowsAtOnce)
 TEST(TableImport, ADrawingGoesThroughTheImportDialogIntoTheGrid)
 {
     TablePage t;
-    t.prompts.openFile(kDrawing).answer(QMessageBox::Ok);
+    const QString missing = QStringLiteral(POS_TEST_DATA_DIR "/no such drawing.dxf");
+    t.prompts.openFile(missing).openFile(kDrawing).answer(QMessageBox::Ok).answer(QMessageBox::Ok);
     t.click("loadDxfButton");
-    EXPECT_EQ(t.prompts.texts(), QStringList{"DXF Files (*.DXF *.dxf)"});
+    EXPECT_EQ(t.prompts.last(), "Reading of " + QDir::toNativeSeparators(missing)
+                                    + " file failed. Is it already opened or damaged?");
+    t.click("loadDxfButton");
     auto *import = t.child<CImportDxf>("importDxf");
     ASSERT_NE(import, nullptr);
-    EXPECT_TRUE(import->isVisible() && import->isModal());
-    EXPECT_EQ(RowTexts(import->grid(), 3), Cells("2|Counterclockwise arc|100|0|100|100|100|50"));
-    EXPECT_EQ(t.column(0), "|||") << "nothing taken over before OK";
+    EXPECT_TRUE(import->isModal());
+    EXPECT_EQ(import->grid()->textMatrix(3, 7), "50");
+    EXPECT_EQ(t.column(0), "|||") << "nothing taken over before OK, nor from a file not read";
     import->accept();
-    EXPECT_EQ(t.row(2), Cells("1|Straight line||0|0|0|100|0||"));
-    EXPECT_EQ(t.row(3),
-              Cells("2|Counterclockwise arc|Designate center point|0|0|0|100|100|100|50"));
-    EXPECT_EQ(t.row(4), Cells("3|Clockwise arc|Designate center point|0|0|0|100|200|100|150"));
-    EXPECT_EQ(t.row(5), Cells("4|Straight line||0|0|0|0|200||"));
+    EXPECT_EQ(t.row(2), "1|Straight line||0|0|0|100|0||");
+    EXPECT_EQ(t.row(3), "2|Counterclockwise arc|Designate center point|0|0|0|100|100|100|50");
     EXPECT_TRUE(t.config.segments.empty()) << "the record waits for the page to be left";
-}
-
-TEST(TableImport, CancelAndUnreadableDrawingsLeaveTheGridAlone)
-{
-    TablePage t(LinesRecord(2));
-    const std::vector<QStringList> before = t.grid->dataRows();
-    const QString missing = QStringLiteral(POS_TEST_DATA_DIR "/no such drawing.dxf");
-    t.prompts.openFile(kDrawing).openFile({}).openFile(missing).answer(QMessageBox::Ok);
-    t.page.OnLoadDxfFile();
-    ASSERT_NE(t.child<CImportDxf>("importDxf"), nullptr);
-    t.child<CImportDxf>("importDxf")->reject();
-    t.page.OnLoadDxfFile(); // the file dialog cancelled
-    t.page.OnLoadDxfFile();
-    EXPECT_EQ(t.prompts.last().text, "Reading of " + QDir::toNativeSeparators(missing)
-                                         + " file failed. Is it already opened or damaged?");
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(t.child<CImportDxf>("importDxf"), nullptr);
-    EXPECT_EQ(t.grid->dataRows(), before);
 }
 
 TEST(TablePage, InChinese)
 {
     InChinese zh;
     TablePage t(LinesRecord(1));
-    EXPECT_EQ(t.child<QPushButton>("loadDxfButton")->text(), "从&DXF文件导入");
-    EXPECT_EQ(t.row(0).mid(0, 5), Cells("段号|指令类型|圆心确定方式|加/减速时间(ms)|速度(Hz)"));
-    EXPECT_EQ(t.row(2).mid(0, 2), Cells("1|直线"));
-    const std::unique_ptr<QMenu> menu = t.page.CreateContextMenu();
-    EXPECT_EQ(menu->findChild<QAction *>("insertSection")->text(), "插入线段(&I)");
-    EXPECT_EQ(menu->findChild<QAction *>("showAll")->text(), "全部(&A)");
+    EXPECT_EQ(t.row(0).section('|', 0, 4), "段号|指令类型|圆心确定方式|加/减速时间(ms)|速度(Hz)");
+    EXPECT_EQ(t.page.CreateContextMenu()->findChild<QAction *>("insertSection")->text(),
+              "插入线段(&I)");
     t.put(2, 4, "-1");
     t.prompts.answer(QMessageBox::Ok);
     EXPECT_FALSE(t.page.CommitTable(false));
-    EXPECT_EQ(t.prompts.texts(), QStringList{"[ 段号1 ]速度(Hz)初始值不允许输入负值，请重新输入"});
+    EXPECT_EQ(t.prompts.last(), "[ 段号1 ]速度(Hz)初始值不允许输入负值，请重新输入");
 }
 
 // --- the Import DXF dialog -------------------------------------------------------------
@@ -469,124 +364,64 @@ TEST(TablePage, InChinese)
 TEST(ImportDxf, ShowsTheRecordWithTheBeginColumnsGrey)
 {
     ImportDialog d(Drawing());
-    EXPECT_EQ(d.dialog.windowTitle(), "Import DXF File");
-    EXPECT_EQ(d.row(0), Cells("Segment No.|Instruction Type|Beginning|Beginning|End|End|Circle "
-                              "center|Circle center"));
-    EXPECT_EQ(d.row(2), Cells("1|Clockwise arc|0|0|100|0|0|0"));
-    EXPECT_EQ(d.row(3), Cells("2|Straight line|100|0|100|100||"));
-    EXPECT_EQ(d.row(4), Cells("3|Counterclockwise arc|100|100|0|200|0|100"));
+    EXPECT_EQ(d.row(2), "1|Clockwise arc|0|0|100|0|0|0");
+    EXPECT_EQ(d.row(3), "2|Straight line|100|0|100|100||");
     EXPECT_EQ(d.grid->rows(), 6);
-    const QColor grey(160, 160, 160);
     for (int c = 0; c < 8; ++c)
-        EXPECT_EQ(d.grid->cellForeColor(3, c) == grey, c == 2 || c == 3) << c;
-    EXPECT_EQ(d.config.segments, Drawing().segments) << "untouched until OK";
-}
-
-TEST(ImportDxf, MoreThan256SegmentsAreCutWithAMessage)
-{
-    PosConfig many;
-    for (std::uint32_t k = 0; k < 300; ++k)
-        many.segments[k] = Drawn(kTypeLine, 0, 0, static_cast<std::int32_t>(k), 0);
-    ScriptedPrompter prompts;
-    prompts.answer(QMessageBox::Ok);
-    CImportDxf dialog(&many);
-    EXPECT_EQ(prompts.texts(), QStringList{"The number of the segment has reached the upper limit "
-                                           "[256], new step cannot be added."});
-    EXPECT_EQ(dialog.grid()->rows(), 258);
-    EXPECT_EQ(dialog.grid()->textMatrix(257, 0), "256");
-}
-
-TEST(ImportDxf, EditingRules)
-{
-    ImportDialog d(Drawing());
-    EXPECT_EQ(Editable(d.grid, 3), "01111100") << "a straight line has no centre";
-    ASSERT_TRUE(PickFromList(d.grid, 3, 1, 2));
-    EXPECT_EQ(d.row(3).mid(6), Cells("0|0"));
-    EXPECT_EQ(Editable(d.grid, 3), "01111111");
-    ASSERT_TRUE(PickFromList(d.grid, 3, 1, 0));
-    EXPECT_EQ(d.row(3).mid(6), Cells("|"));
+        EXPECT_EQ(d.grid->cellForeColor(3, c) == QColor(160, 160, 160), c == 2 || c == 3) << c;
 }
 
 TEST(ImportDxf, MenuGreysWhatCannotApply)
 {
-    const std::tuple<std::size_t, int, const char *> cases[] = {
-        {0, 1,
-         "deleteRow moveAll moveCurrent moveDown moveUp reverseAll reverseCurrent showAll "
-         "showToCurrent"},
-        {4, 2, "moveUp"},
-        {4, 3, ""},
-        {4, 5, "moveDown"},
-        {1, 2, "moveDown moveUp"},
+    // segments, the first row's type emptied, the row clicked, the menu and its greyed items
+    const std::tuple<std::size_t, bool, int, const char *> cases[] = {
+        // clang-format off
+        {4, false, 2, "importMenu moveUp"},
+        {4, false, 3, "importMenu"},
+        {4, false, 5, "importMenu moveDown"},
+        {1, false, 2, "importMenu moveDown moveUp"},
+        {4, true, 3, "importMenu moveAll moveCurrent reverseAll reverseCurrent showAll showToCurrent"},
+        // clang-format on
     };
-    for (const auto &[count, clickRow, greyed] : cases) {
+    for (const auto &[count, noType, row, menu] : cases) {
         ImportDialog d(Drawing(count));
-        d.prompts.pickMenu({});
-        if (clickRow < 2)
-            RightClickHeader(d.grid, clickRow, 3);
-        else
-            RightClickCell(d.grid, clickRow, 3);
-        EXPECT_EQ(d.prompts.texts(), QStringList{"importMenu"});
-        EXPECT_EQ(d.prompts.last().greyed, greyed) << clickRow;
+        if (noType)
+            d.put(2, 1, "");
+        d.menu(row, 3, "");
+        EXPECT_EQ(d.prompts.last(), menu) << row;
     }
-    ImportDialog d(Drawing());
-    d.put(2, 1, ""); // no type in the first row
-    d.menu(3, 3, "");
-    EXPECT_EQ(d.prompts.last().greyed,
-              "moveAll moveCurrent reverseAll reverseCurrent showAll showToCurrent");
 }
 
-TEST(ImportDxf, DeleteAsksAndRenumbersTheRest)
-{
-    ImportDialog d(Drawing());
-    d.prompts.answer(QMessageBox::No).answer(QMessageBox::Yes);
-    d.menu(3, 1, "deleteRow");
-    EXPECT_EQ(d.grid->rows(), 6) << "No keeps the row";
-    d.menu(3, 1, "deleteRow");
-    EXPECT_EQ(d.prompts.last().text, "Are you sure to remove this row?");
-    EXPECT_EQ(d.prompts.last().buttons, QMessageBox::Yes | QMessageBox::No);
-    EXPECT_EQ(d.column(0), "1|2|3");
-    EXPECT_EQ(d.column(5), "0|200|0");
-}
-
-TEST(ImportDxf, MoveUpAndDownSwapRowsButNotTheirNumbers)
+TEST(ImportDxf, MoveUpAndDownSwapRowsAndReverseSwapsBeginAndEndAndTheDirection)
 {
     ImportDialog d(Drawing());
     const std::vector<QStringList> before = d.grid->dataRows();
     d.menu(4, 5, "moveUp");
-    EXPECT_EQ(d.column(0), "1|2|3|4");
-    EXPECT_EQ(d.column(5), "0|200|100|0");
+    EXPECT_EQ(d.column(0) + ' ' + d.column(5), "1|2|3|4 0|200|100|0");
     EXPECT_EQ(std::pair(d.grid->row(), d.grid->col()), std::pair(3, 5)) << "the row stays selected";
     d.menu(3, 2, "moveDown");
     EXPECT_EQ(d.grid->dataRows(), before);
     EXPECT_EQ(d.grid->row(), 4);
-}
-
-TEST(ImportDxf, ReverseSwapsBeginAndEndAndTheDirection)
-{
-    ImportDialog d(Drawing());
-    const std::vector<QStringList> before = d.grid->dataRows();
     d.menu(4, 2, "reverseCurrent");
-    EXPECT_EQ(d.row(4), Cells("3|Clockwise arc|0|200|100|100|0|100"));
-    EXPECT_EQ(d.row(5), before[3]) << "only the current line";
+    EXPECT_EQ(d.row(4), "3|Clockwise arc|0|200|100|100|0|100");
+    EXPECT_EQ(d.grid->dataRows()[3], before[3]) << "only the current line";
     d.menu(2, 2, "reverseAll");
-    EXPECT_EQ(d.row(2), Cells("1|Counterclockwise arc|100|0|0|0|0|0"));
-    EXPECT_EQ(d.row(3), Cells("2|Straight line|100|100|100|0||"));
-    EXPECT_EQ(d.row(4), before[2]) << "reversed twice";
+    EXPECT_EQ(d.row(2), "1|Counterclockwise arc|100|0|0|0|0|0");
+    EXPECT_EQ(d.row(3), "2|Straight line|100|100|100|0||");
+    EXPECT_EQ(d.grid->dataRows()[2], before[2]) << "reversed twice";
 }
 
 TEST(ImportDxf, CoordinateMoveShiftsThePointsAndArcCentres)
 {
     ImportDialog d(Drawing());
-    const std::vector<QStringList> before = d.grid->dataRows();
     d.prompts.moveBy(std::nullopt).moveBy(QPoint(10, -5)).moveBy(QPoint(-1, 2));
+    d.menu(2, 1, "moveAll"); // cancelled
     d.menu(2, 1, "moveAll");
-    EXPECT_EQ(d.grid->dataRows(), before) << "Cancel changes nothing";
-    d.menu(2, 1, "moveAll");
-    EXPECT_EQ(d.row(3), Cells("2|Straight line|110|-5|110|95||"));
-    EXPECT_EQ(d.row(4), Cells("3|Counterclockwise arc|110|95|10|195|10|95"));
+    EXPECT_EQ(d.row(3), "2|Straight line|110|-5|110|95||");
+    EXPECT_EQ(d.row(4), "3|Counterclockwise arc|110|95|10|195|10|95");
     d.menu(4, 1, "moveCurrent");
-    EXPECT_EQ(d.row(4), Cells("3|Counterclockwise arc|109|97|9|197|9|97"));
-    EXPECT_EQ(d.row(3), Cells("2|Straight line|110|-5|110|95||")) << "only the current line";
+    EXPECT_EQ(d.row(4), "3|Counterclockwise arc|109|97|9|197|9|97");
+    EXPECT_EQ(d.row(3), "2|Straight line|110|-5|110|95||") << "only the current line";
     d.put(3, 2, "x7");
     d.put(4, 6, "2147483647");
     d.prompts.moveBy(QPoint(3, 4));
@@ -605,9 +440,6 @@ TEST(ImportDxf, OkAsksChecksAndRewritesTheRecordKeyedFromOne)
     EXPECT_EQ(d.config.segments, Drawing().segments);
     d.click("okButton");
     EXPECT_EQ(d.dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(d.prompts.texts(),
-              QStringList(2, "All start points will be discarded after import, are you sure?"));
-    EXPECT_EQ(d.prompts.last().buttons, QMessageBox::Ok | QMessageBox::Cancel);
     SegmentMap expected;
     for (const auto &[key, s] : Drawing().segments)
         expected[key + 1] = PosSegment{key + 1, s.type, kCentrePoint, 0,      0,         0,
@@ -618,82 +450,44 @@ TEST(ImportDxf, OkAsksChecksAndRewritesTheRecordKeyedFromOne)
 TEST(ImportDxf, OkRefusesACellOrAnArcWithItSelected)
 {
     const std::tuple<int, int, const char *, const char *> cases[] = {
+        // clang-format off
         {3, 2, "5-", "[Segment No:2]BeginningX axis is invalid. Please input again"},
         {4, 6, "100", "[Segment No:3] The input data cannot generate an arc. Please input again."},
+        // clang-format on
     };
     for (const auto &[row, col, text, message] : cases) {
         ImportDialog d(Drawing());
         d.put(row, col, text);
         d.prompts.answer(QMessageBox::Ok).answer(QMessageBox::Ok);
         d.click("okButton");
-        EXPECT_EQ(d.prompts.last().text, message);
+        EXPECT_EQ(d.prompts.last(), message);
         EXPECT_EQ(std::pair(d.grid->row(), d.grid->col()), std::pair(row, col));
-        EXPECT_TRUE(d.dialog.isVisible());
         EXPECT_EQ(d.config.segments, Drawing().segments);
     }
-    ImportDialog empty(Drawing(0));
-    empty.prompts.answer(QMessageBox::Ok).answer(QMessageBox::Ok);
-    empty.click("okButton");
-    EXPECT_EQ(empty.prompts.last().text, "No data in the table, Please input again");
 }
 
-TEST(ImportDxf, ArcOffItsCircleOffersTheCandidates)
-{
-    PosConfig record = Drawing();
-    record.segments[2].endY = 150;
-    ImportDialog d(record);
-    d.prompts.answer(QMessageBox::Ok).answer(QMessageBox::Ok).answer(QMessageBox::Ok);
-    d.prompts.chooseArc(-1).chooseArc(0);
-    d.click("okButton");
-    EXPECT_EQ(d.prompts.last().text,
-              "[Segment No:3]\nCenter(0, 100)  Beginning(100, 100)  End(0, 150)\nThe end point "
-              "does not exist on the specified arc. Please choose one from the following two "
-              "options, or input again\n[End(X) = 0, End(Y) = 200]\n[End(X) = 0, End(Y) = 0]");
-    EXPECT_EQ(d.row(4).mid(4, 2), Cells("0|150")) << "Input Again changes nothing";
-    d.click("okButton");
-    EXPECT_EQ(d.row(4).mid(4, 2), Cells("0|200"));
-    EXPECT_TRUE(d.dialog.isVisible()) << "the corrected end point is confirmed again";
-    EXPECT_EQ(d.config.segments, record.segments);
-    d.click("okButton");
-    EXPECT_EQ(d.dialog.result(), QDialog::Accepted);
-}
-
-TEST(ImportDxf, CancelLeavesTheRecordAsRead)
+TEST(ImportDxf, DeleteAsksAndRenumbersAndCancelLeavesTheRecordAsRead)
 {
     ImportDialog d(Drawing());
-    d.prompts.answer(QMessageBox::Yes);
-    d.menu(2, 1, "deleteRow");
-    d.menu(2, 1, "reverseAll");
+    d.prompts.answer(QMessageBox::No).answer(QMessageBox::Yes);
+    d.menu(3, 1, "deleteRow");
+    EXPECT_EQ(d.grid->rows(), 6) << "No keeps the row";
+    d.menu(3, 1, "deleteRow");
+    EXPECT_EQ(d.column(0) + ' ' + d.column(5), "1|2|3 0|200|0");
     d.click("cancelButton");
     EXPECT_EQ(d.dialog.result(), QDialog::Rejected);
     EXPECT_EQ(d.config.segments, Drawing().segments);
-}
-
-// A crash once: the open editor's commit reached the dialog being destroyed.
-TEST(ImportDxf, DestroyedWhileACellIsEdited)
-{
-    auto d = std::make_unique<ImportDialog>(Drawing());
-    ClickCell(d->grid, 3, 4);
-    QTest::keyClicks(d->grid, "9");
-    ASSERT_NE(OpenEditor(d->grid), nullptr);
-    d.reset();
 }
 
 TEST(ImportDxf, InChinese)
 {
     InChinese zh;
     ImportDialog d(Drawing());
-    EXPECT_EQ(d.dialog.windowTitle(), "导入DXF文件");
-    EXPECT_EQ(d.row(0).mid(2), Cells("起点|起点|终点|终点|圆心|圆心"));
-    EXPECT_EQ(d.cell(2, 1), "顺时针圆弧");
-    EXPECT_EQ(d.child<QPushButton>("cancelButton")->text(), "取消");
-    const std::unique_ptr<QMenu> menu = d.dialog.CreateContextMenu();
-    EXPECT_EQ(menu->findChild<QAction *>("moveUp")->text(), "向上移动(&U)");
-    EXPECT_EQ(menu->findChild<QAction *>("reverseAll")->text(), "全部(&A)");
+    EXPECT_EQ(d.row(0).section('|', 2), "起点|起点|终点|终点|圆心|圆心");
+    EXPECT_EQ(d.dialog.CreateContextMenu()->findChild<QAction *>("moveUp")->text(), "向上移动(&U)");
     d.prompts.answer(QMessageBox::Cancel);
     d.dialog.accept();
-    EXPECT_EQ(d.prompts.texts(),
-              QStringList{"导入后所有线段的起点坐标信息会被抛弃，是否确认操作？"});
+    EXPECT_EQ(d.prompts.last(), "导入后所有线段的起点坐标信息会被抛弃，是否确认操作？");
 }
 
 // --- the small dialogs ---------------------------------------------------------------
@@ -701,28 +495,24 @@ TEST(ImportDxf, InChinese)
 TEST(CoordinateMove, TakesWholeNumbersOfEightCharactersAtMost)
 {
     const std::tuple<const char *, const char *, std::optional<QPoint>, const char *> cases[] = {
+        // clang-format off
         {"10", "-5", QPoint(10, -5), nullptr},
-        {" 7 ", "+3", QPoint(7, 3), nullptr},
-        {"", "1", std::nullopt, "xEdit"},
-        {"1", "1.5", std::nullopt, "yEdit"},
+        {" 7 ", "1.5", std::nullopt, "yEdit"},
         {"123456789", "-12345678", QPoint(12345678, -1234567), nullptr},
+        // clang-format on
     };
     for (const auto &[x, y, taken, refused] : cases) {
         CCoordinateMove dialog;
-        Show(dialog);
-        EXPECT_EQ(dialog.findChild<QLineEdit *>("xEdit")->text(), "0");
-        Retype(dialog, "xEdit", x);
-        Retype(dialog, "yEdit", y);
+        dialog.show();
+        dialog.findChild<QLineEdit *>("xEdit")->setText(x);
+        dialog.findChild<QLineEdit *>("yEdit")->setText(y);
         ScriptedPrompter prompts;
         if (refused)
             prompts.answer(QMessageBox::Ok);
         QTest::mouseClick(dialog.findChild<QPushButton *>("okButton"), Qt::LeftButton);
         EXPECT_EQ(dialog.result(), taken ? QDialog::Accepted : QDialog::Rejected) << x << y;
         EXPECT_EQ(QPoint(dialog.xDisplacement(), dialog.yDisplacement()), taken.value_or(QPoint()));
-        if (refused) {
-            EXPECT_EQ(prompts.texts(), QStringList{"Please enter an integer."});
-            EXPECT_EQ(QApplication::focusWidget(), dialog.findChild<QLineEdit *>(refused));
-        }
+        EXPECT_TRUE(!refused || dialog.focusWidget() == dialog.findChild<QLineEdit *>(refused));
     }
 }
 
@@ -730,18 +520,15 @@ TEST(SetSpeeds, TakesTheValuesWhenEachPassesTheNumberRule)
 {
     CSetSpeeds dialog;
     dialog.setValues({1, 2, 3});
-    Show(dialog);
-    EXPECT_EQ(dialog.findChild<QLineEdit *>("initialSpeedEdit")->text(), "2");
-    Retype(dialog, "maxSpeedEdit", "1e3");
+    dialog.show();
+    dialog.findChild<QLineEdit *>("maxSpeedEdit")->setText("1e3");
     ScriptedPrompter prompts;
     prompts.answer(QMessageBox::Ok);
     QTest::mouseClick(dialog.findChild<QPushButton *>("okButton"), Qt::LeftButton);
-    EXPECT_EQ(prompts.texts(),
-              QStringList{"Maximum speed (Hz) contains illegal character. Please input again."});
-    EXPECT_EQ(QApplication::focusWidget(), dialog.findChild<QLineEdit *>("maxSpeedEdit"));
-    EXPECT_EQ(dialog.values(), (ui::SpeedsAndTime{1, 2, 3}));
-    Retype(dialog, "accDecTimeEdit", "100");
-    Retype(dialog, "maxSpeedEdit", "4294967295");
+    EXPECT_EQ(prompts.last(), "Maximum speed (Hz) contains illegal character. Please input again.");
+    EXPECT_EQ(dialog.focusWidget(), dialog.findChild<QLineEdit *>("maxSpeedEdit"));
+    dialog.findChild<QLineEdit *>("accDecTimeEdit")->setText("100");
+    dialog.findChild<QLineEdit *>("maxSpeedEdit")->setText("4294967295");
     QTest::mouseClick(dialog.findChild<QPushButton *>("okButton"), Qt::LeftButton);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(dialog.values(), (ui::SpeedsAndTime{100, 2, 4294967295u}));
@@ -752,13 +539,12 @@ TEST(SmallDialogs, InChinese)
     InChinese zh;
     EXPECT_EQ(CGraphicDisplay(0).windowTitle(), "轨迹图形显示");
     CCoordinateMove move;
-    EXPECT_EQ(move.windowTitle(), "轨迹平移");
     EXPECT_EQ(move.findChild<QLabel *>("xLabel")->text(), "X轴位移量：");
     CSetSpeeds speeds;
     speeds.findChild<QLineEdit *>("accDecTimeEdit")->clear();
     ScriptedPrompter prompts;
     prompts.answer(QMessageBox::Ok);
     speeds.accept();
-    EXPECT_EQ(prompts.texts(), QStringList{"加/减速时间(ms)为空，请输入一个整数"})
+    EXPECT_EQ(prompts.last(), "加/减速时间(ms)为空，请输入一个整数")
         << "the field named without its mnemonic and colon";
 }
