@@ -9,12 +9,8 @@
 
 #include "controls/CVSFlexGrid.h"
 #include "dialogs/CImportDxf.h"
+#include "guide/PosGuide.h"
 #include "res/StringTable.h"
-#include "wizard/CFinalSet.h"
-#include "wizard/CItemSet.h"
-#include "wizard/CPNameSet.h"
-#include "wizard/CPosWizardDlg.h"
-#include "wizard/CSetStep.h"
 #include "wizard/CSetTable.h"
 
 #include <QAbstractItemView>
@@ -27,21 +23,26 @@
 
 namespace pos::test {
 
+// The record, the host's context and the prompts of a wizard under test.
+struct WizardRecord
+{
+    explicit WizardRecord(PosConfig initial)
+        : config(std::move(initial))
+    {}
+    ScriptedPrompter prompts;
+    PosHostContext context;
+    PosConfig config;
+};
+
 // A wizard as the plug-in builds it, shown without a modal loop so that a
 // test can click through it.
-struct Wizard
+struct Wizard : WizardRecord, ui::Wizard
 {
     explicit Wizard(bool modify = false, PosConfig initial = PosConfig())
-        : config(std::move(initial))
-        , frame(&config, modify)
+        : WizardRecord(std::move(initial))
+        , ui::Wizard(&config, modify, &context)
     {
         config.maxD = config.maxM = 9999;
-        name.SetProjectNames(&context);
-        frame.AddPage(&items, CItemSet::kTemplateId);
-        frame.AddPage(&step, CSetStep::kTemplateId);
-        frame.AddPage(&table, CSetTable::kTemplateId);
-        frame.AddPage(&name, CPNameSet::kTemplateId);
-        frame.AddPage(&final, CFinalSet::kTemplateId);
         frame.OnInitDialog();
         frame.show();
     }
@@ -97,17 +98,6 @@ struct Wizard
         return QString("%1/%2 ").arg(step.currentSection()).arg(step.totalSection())
                + text({field});
     }
-
-    ScriptedPrompter prompts;
-    PosHostContext context;
-    PosConfig config;
-    // The pages outlive the frame, as in the plug-in.
-    CItemSet items;
-    CSetStep step;
-    CSetTable table;
-    CPNameSet name;
-    CFinalSet final;
-    CPosWizardDlg frame;
 };
 
 // Centre of a data cell in the grid's viewport, scrolled into view.

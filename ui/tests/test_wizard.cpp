@@ -373,3 +373,10 @@ TEST(ArcChooser, ButtonsGiveTheChoice)
         EXPECT_EQ(dialog.result() == QDialog::Accepted ? dialog.choice() : -1, choice) << button;
     }
 }
+
+TEST(EntryPointGuard, NothingThrownReachesTheHost)
+{
+    EXPECT_EQ(ui::Guarded([] { return 1; }), 1);
+    EXPECT_EQ(ui::Guarded([]() -> std::int32_t { throw std::bad_alloc(); }), 0);
+    EXPECT_EQ(ui::Guarded([]() -> std::int32_t { throw 7; }), 0);
+}
