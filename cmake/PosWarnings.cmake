@@ -2,7 +2,10 @@
 function(pos_set_warnings target)
     target_compile_options(${target} PRIVATE
         -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wsign-conversion
-        -Wnon-virtual-dtor -Woverloaded-virtual)
+        -Wnon-virtual-dtor -Woverloaded-virtual
+        # Designated initializers name the members they set and leave the
+        # rest to their defaults on purpose.
+        -Wno-missing-field-initializers)
     if(POS_WERROR)
         target_compile_options(${target} PRIVATE -Werror)
     endif()

@@ -105,12 +105,8 @@ std::string Utf8(const std::filesystem::path &path)
 Result<GuideLibrary> LoadGuide(const std::string &path)
 {
     const auto refuse = [&path](int id, std::vector<MessageArg> args, std::string detail = {}) {
-        Diagnostic d;
-        d.id = id;
-        d.args = std::move(args);
-        d.args.insert(d.args.begin(), path);
-        d.detail = std::move(detail);
-        return d;
+        args.insert(args.begin(), path);
+        return Diagnostic{.id = id, .args = std::move(args), .detail = std::move(detail)};
     };
     std::string reason;
     void *library = Open(path, reason);

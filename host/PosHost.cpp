@@ -311,21 +311,19 @@ bool Store(LoadedProject &loaded, const std::string &name, const std::string &te
 {
     Project &project = loaded.project;
     const std::string &path = loaded.path;
-    Diagnostic refusal;
-    refusal.file = path;
     if (!IsProjectName(name)) {
-        refusal.id = sid::Expected;
-        refusal.args = {TextId{sid::ProjectName}};
-        refusal.path = "\"" + name + "\"";
-        Report(err, refusal, lang);
+        Report(err,
+               Diagnostic{.id = sid::Expected,
+                          .args = {TextId{sid::ProjectName}},
+                          .file = path,
+                          .path = "\"" + name + "\""},
+               lang);
         return false;
     }
     ProjectSubprogram *slot = replacing ? project.find(*replacing) : nullptr;
     for (const ProjectSubprogram &other : project.subprograms) {
         if (&other != slot && NameExistsInProject(name, {other.name})) {
-            refusal.id = sid::NameTaken;
-            refusal.args = {name};
-            Report(err, refusal, lang);
+            Report(err, Diagnostic{.id = sid::NameTaken, .args = {name}, .file = path}, lang);
             return false;
         }
     }

@@ -88,11 +88,9 @@ public:
     // Fails on the line with the given 0-based index.
     bool failAt(std::size_t index, int reason, std::string what)
     {
-        m_error = Diagnostic{};
-        m_error.id = reason;
+        m_error = Diagnostic{.id = reason, .line = static_cast<long long>(index + 1)};
         if (!what.empty())
             m_error.args.emplace_back(std::move(what));
-        m_error.line = static_cast<long long>(index + 1);
         return false;
     }
 
@@ -283,10 +281,7 @@ Result<PosConfig> ParsePou(std::string_view text, const std::string &subprogramN
         }
     }
     if (!lang) {
-        Diagnostic d;
-        d.id = sid::PouNotHeader;
-        d.line = 1;
-        return d;
+        return Diagnostic{.id = sid::PouNotHeader, .line = 1};
     }
 
     PosConfig config = base;

@@ -92,12 +92,9 @@ ArcCheck CheckSegmentArc(std::int32_t beginX, std::int32_t beginY, const PosSegm
 Diagnostic ArcDiagnostic(const ArcCheck &check, std::int32_t beginX, std::int32_t beginY,
                          const PosSegment &segment)
 {
-    Diagnostic d;
-    if (check.result != kArcCandidates) {
-        d.id = sid::NoArc;
-        return d;
-    }
-    d.id = sid::ArcEndChoice;
+    if (check.result != kArcCandidates)
+        return Diagnostic{.id = sid::NoArc};
+    Diagnostic d{.id = sid::ArcEndChoice};
     for (const std::int32_t v : {segment.centreX, segment.centreY, beginX, beginY, segment.endX,
                                  segment.endY, check.xs[0], check.ys[0], check.xs[1], check.ys[1]})
         d.args.emplace_back(std::int64_t{v});

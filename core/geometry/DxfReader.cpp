@@ -262,9 +262,7 @@ private:
         if (m_failed)
             return;
         m_failed = true;
-        m_error.id = id;
-        m_error.line = line;
-        m_error.detail = std::move(detail);
+        m_error = Diagnostic{.id = id, .detail = std::move(detail), .line = line};
         m_p = m_end;
     }
 
@@ -689,9 +687,7 @@ private:
 Result<PosConfig> CDxfReader::ReadDxfText(std::string_view text)
 {
     if (text.substr(0, kBinarySentinel.size()) == kBinarySentinel) {
-        Diagnostic d;
-        d.id = sid::DxfBinary;
-        return d;
+        return Diagnostic{.id = sid::DxfBinary};
     }
     if (text.substr(0, kUtf8Bom.size()) == kUtf8Bom)
         text.remove_prefix(kUtf8Bom.size());
@@ -701,11 +697,9 @@ Result<PosConfig> CDxfReader::ReadDxfText(std::string_view text)
 Result<PosConfig> CDxfReader::ReadDxfFile(const std::string &path)
 {
     const auto cannotOpen = [&path](int error) {
-        Diagnostic d;
-        d.id = sid::FileCannotOpen;
-        d.detail = std::generic_category().message(error);
-        d.file = path;
-        return d;
+        return Diagnostic{.id = sid::FileCannotOpen,
+                          .detail = std::generic_category().message(error),
+                          .file = path};
     };
     // The whole file is read in one go, then parsed in memory.
     std::FILE *file = std::fopen(path.c_str(), "rb");

@@ -16,11 +16,7 @@ namespace {
 
 Diagnostic Failure(int id, const std::string &path, int error)
 {
-    Diagnostic d;
-    d.id = id;
-    d.detail = std::system_category().message(error);
-    d.file = path;
-    return d;
+    return Diagnostic{.id = id, .detail = std::system_category().message(error), .file = path};
 }
 
 // Closes a descriptor on every way out.

@@ -102,10 +102,7 @@ Status EventReader::Parse(std::string_view text)
             m_syntax = WithoutId(e.what());
     }
     if (!m_syntax.empty()) {
-        Diagnostic d;
-        d.id = sid::JsonSyntax;
-        d.detail = Shortened(m_syntax);
-        return d;
+        return Diagnostic{.id = sid::JsonSyntax, .detail = Shortened(m_syntax)};
     }
     if (m_failed)
         return m_error;
@@ -159,10 +156,7 @@ bool EventReader::parse_error(std::size_t, const std::string &,
 bool EventReader::Refuse(const std::string &path, int id, std::vector<MessageArg> args)
 {
     m_failed = true;
-    m_error = Diagnostic{};
-    m_error.id = id;
-    m_error.args = std::move(args);
-    m_error.path = path;
+    m_error = Diagnostic{.id = id, .args = std::move(args), .path = path};
     return true;
 }
 

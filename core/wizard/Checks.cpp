@@ -10,10 +10,7 @@ namespace {
 
 Diagnostic Message(int id, std::vector<MessageArg> args = {})
 {
-    Diagnostic d;
-    d.id = id;
-    d.args = std::move(args);
-    return d;
+    return Diagnostic{.id = id, .args = std::move(args)};
 }
 
 char FoldAscii(char c)
