@@ -88,16 +88,16 @@ TEST(SegmentArcCheck, DispatchesOnTheCentreModeAndTellsWhy)
     EXPECT_EQ(ArcDiagnostic(none, 0, 0, straight).id, sid::NoArc);
 
     // Message 10025 lists centre, begin point, entered end point and both candidates.
-    const PosSegment seg = test::Arc(kTypeCcw, 50, 50, 0, 0);
+    const PosSegment seg = test::Arc(kTypeCcw, 30, 10, 0, 0);
     const ArcCheck check = CheckSegmentArc(100, 0, seg);
     ASSERT_EQ(check.result, kArcCandidates);
     EXPECT_EQ(Describe(ArcDiagnostic(check, 100, 0, seg), Lang::En),
-              "Center(0, 0)  Beginning(100, 0)  End(50, 50)\n"
+              "Center(0, 0)  Beginning(100, 0)  End(30, 10)\n"
               "The end point does not exist on the specified arc. Please choose one from the "
               "following two options, or input again\n"
-              "[End(X) = 71, End(Y) = 71]\n[End(X) = -71, End(Y) = -71]");
+              "[End(X) = 95, End(Y) = 32]\n[End(X) = -95, End(Y) = -32]");
     EXPECT_EQ(Describe(ArcDiagnostic(check, 100, 0, seg), Lang::Zh),
-              "圆心(0, 0)  起点(100, 0)  终点(50, 50)\n"
+              "圆心(0, 0)  起点(100, 0)  终点(30, 10)\n"
               "经过计算，该终点不在给定的圆弧上，请从如下计算结果中选择一组，或重新输入\n"
-              "[终点(X) = 71，终点(Y) = 71]\n[终点(X) = -71，终点(Y) = -71]");
+              "[终点(X) = 95，终点(Y) = 32]\n[终点(X) = -95，终点(Y) = -32]");
 }
