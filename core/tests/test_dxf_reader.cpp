@@ -315,6 +315,8 @@ TEST(DxfMalformed, FailsWithReasonLineAndQuote)
         {Drawing(LineWith(11, "")), sid::DxfNotNumber, ValueLine(3), ""},
         {Drawing(LineWith(10, "1e400")), sid::DxfOutOfRange, ValueLine(1), "1e400"},
         {Drawing(LineWith(20, "2147483647.5")), sid::DxfOutOfRange, ValueLine(2), "2147483647.5"},
+        // The first of several failures is the one reported.
+        {Drawing({{0, "LWPOLYLINE"}, {10, "3e9"}, {20, "0"}, {10, "4e9"}, {20, "0"}}), sid::DxfOutOfRange, ValueLine(1), "3e9"},
         {Drawing(LineWith(21, "-2147483648.6")), sid::DxfOutOfRange, ValueLine(4), "-2147483648.6"},
         {Drawing({{0, "ARC"}, {40, "1,5"}}), sid::DxfNotNumber, ValueLine(1), "1,5"},
         {Drawing({{0, "LWPOLYLINE"}, {70, "1.0"}}), sid::DxfNotNumber, ValueLine(1), "1.0"},
