@@ -32,11 +32,13 @@ enum class Kind {
     XPulsePort, // 0, 4, 5, 6, 7
     Type,       // 1..3 or "LIN", "CW", "CCW"
     CentreMode, // 0, 1 or "centre", "pass"
+    Flag,       // true or false; written only when true
 };
 
 template<typename Record>
 using Member
-    = std::variant<std::uint32_t Record::*, std::int32_t Record::*, std::uint16_t Record::*>;
+    = std::variant<std::uint32_t Record::*, std::int32_t Record::*, std::uint16_t Record::*,
+                   bool Record::*>;
 
 template<typename Record>
 struct IntField
@@ -80,6 +82,7 @@ const IntField<PosSegment> kSegmentFields[] = {
     {"endY", Kind::I32, &PosSegment::endY},
     {"centreX", Kind::I32, &PosSegment::centreX},
     {"centreY", Kind::I32, &PosSegment::centreY},
+    {"travel", Kind::Flag, &PosSegment::travel},
 };
 
 const char *const kTypeNames[] = {"LIN", "CW", "CCW"};     // types 1, 2, 3
@@ -287,6 +290,12 @@ private:
                 Expected(m_path, sid::JsonType);
             return fits;
         }
+        case Kind::Flag:
+            if ((fits = value.what == Scalar::What::Boolean))
+                out = value.integer;
+            else
+                Expected(m_path, sid::JsonBoolean);
+            return fits;
         case Kind::CentreMode: {
             const auto m
                 = IntegerOrName(value, kCentreModeNames, std::size(kCentreModeNames), kCentrePoint);
@@ -377,7 +386,10 @@ Json SegmentObject(const PosSegment &segment, const std::uint32_t *key)
         object[kRawKey] = *key;
     for (const IntField<PosSegment> &field : kSegmentFields) {
         const std::int64_t v = Get(segment, field.member);
-        if (field.kind == Kind::Type)
+        if (field.kind == Kind::Flag) {
+            if (v)
+                object[field.name] = true;
+        } else if (field.kind == Kind::Type)
             object[field.name] = NamedOrNumber(v, kTypeNames, std::size(kTypeNames), kTypeLine);
         else if (field.kind == Kind::CentreMode)
             object[field.name]

@@ -114,9 +114,9 @@ bool EventReader::null()
     return Value(Scalar{});
 }
 
-bool EventReader::boolean(bool)
+bool EventReader::boolean(bool value)
 {
-    return Value(Scalar{});
+    return Value(Scalar{Scalar::What::Boolean, value ? 1 : 0, nullptr});
 }
 
 bool EventReader::number_integer(number_integer_t value)

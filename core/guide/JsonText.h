@@ -28,8 +28,8 @@ std::string WithoutId(const std::string &what);
 // One scalar value as the parser hands it over.
 struct Scalar
 {
-    enum class What { Integer, Text, Other } what = What::Other;
-    std::int64_t integer = 0;          // What::Integer
+    enum class What { Integer, Text, Boolean, Other } what = What::Other;
+    std::int64_t integer = 0;          // What::Integer; What::Boolean: 0 or 1
     const std::string *text = nullptr; // What::Text
 };
 

@@ -30,7 +30,7 @@ constexpr std::size_t kMaxSegments = 256;
 constexpr std::uint32_t kLineWords = 12; // D elements of a straight line's block
 constexpr std::uint32_t kArcWords = 16;  // D elements of an arc's block
 
-// One segment of the outline. Twelve 32-bit fields in a fixed order.
+// One segment of the outline. Twelve 32-bit fields in a fixed order, and a mark.
 // Arcs run from the begin point to the end point, clockwise (type 2) or
 // counter-clockwise (type 3) as seen with X to the right and Y upwards.
 struct PosSegment
@@ -47,6 +47,9 @@ struct PosSegment
     std::int32_t endY = 0;
     std::int32_t centreX = 0; // centre or pass-through point (arcs only)
     std::int32_t centreY = 0;
+    // A move between contours of an imported drawing that cuts nothing. Not
+    // part of the twelve fields: the generator ignores it.
+    bool travel = false;
 
     bool isArc() const { return type != kTypeLine; }
     // D elements the segment's block takes in the generated subprogram.

@@ -210,6 +210,8 @@ constexpr Entry kTable[] = {
      "1、2、3、“LIN”、“CW”或“CCW”"},
     {50216, "0, 1, \"centre\" or \"pass\"",
      "0、1、“centre”或“pass”"},
+    {50217, "true or false",
+     "true或false"},
 
     // Reading back a generated subprogram.
     {50302, "the text ends before the segment is complete",

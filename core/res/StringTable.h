@@ -127,6 +127,7 @@ enum : int {
     JsonXPulsePort = 50214,
     JsonType = 50215,
     JsonCentreMode = 50216,
+    JsonBoolean = 50217,
 
     PouEnd = 50302,
     PouNotHeader = 50303,
