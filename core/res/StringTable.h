@@ -154,6 +154,23 @@ enum : int {
     NotOneSubprogram = 50431,
     NotWritten = 50432,
     ProjectChanged = 50433,
+
+    // The arranged drawing import.
+    ImportTooLarge = 50500,
+    ImportNesting = 50501,
+    ImportCoordinateTooLarge = 50502,
+    ReportRead = 50510,
+    ReportSkipped = 50511,
+    ReportUnit = 50512,
+    ReportUnitAssumed = 50513,
+    ReportContours = 50514,
+    ReportFitting = 50515,
+    ReportDropped = 50516,
+    ReportSegments = 50517,
+    ReportOverLimit = 50518,
+    ReportOverLimitTolerance = 50519,
+    CliBadValue = 50520,
+    CliArrangeOnly = 50521,
 };
 } // namespace sid
 
