@@ -32,7 +32,7 @@ constexpr double kTurn = 2.0 * kPi;
 // are refused with a message.
 constexpr int kMaxBlockDepth = 16;
 constexpr std::size_t kMaxCurves = std::size_t{1} << 22; // 4,194,304
-constexpr std::size_t kMaxVisits = std::size_t{1} << 24;
+constexpr std::size_t kMaxVisits = std::size_t{1} << 22;
 
 struct Unit
 {
@@ -1105,11 +1105,11 @@ Result<ArrangedDrawing> ArrangeDrawing(const dxf::Drawing &drawing, const Arrang
     out.config.actionMode = 1;
     std::uint32_t number = 0;
     for (PosSegment &s : rounder.segments) {
-        if (number == kMaxSegments)
-            break;
         s.number = ++number;
-        out.config.segments.emplace_hint(out.config.segments.end(), number, s);
+        if (number <= kMaxSegments)
+            out.config.segments.emplace_hint(out.config.segments.end(), number, s);
     }
+    out.segments = std::move(rounder.segments);
     return out;
 }
 
