@@ -1119,10 +1119,8 @@ std::vector<std::string> DescribeReport(const ImportReport &r, Lang lang)
     const auto add = [&](int id, std::initializer_list<FormatArg> args) {
         lines.push_back(Format(Text(id, lang), args));
     };
-    std::string read = Counts(r.read, lang);
-    if (read.empty())
-        read = "-";
-    add(sid::ReportRead, {read, std::int64_t(r.expanded)});
+    add(sid::ReportRead,
+        {r.read.empty() ? std::string("-") : Counts(r.read, lang), std::int64_t(r.expanded)});
     if (!r.skipped.empty())
         add(sid::ReportSkipped, {Counts(r.skipped, lang)});
     add(r.unitAssumed ? sid::ReportUnitAssumed : sid::ReportUnit,
