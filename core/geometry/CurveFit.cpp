@@ -30,6 +30,9 @@ constexpr std::array<double, 5> kBiarcRatios{1.0, 0.5, 2.0, 0.25, 4.0};
 constexpr int kLookAhead = 8;
 // A tol finer than this share of the curve's size is raised to it.
 constexpr double kFinestTol = 1.0e-9;
+// A span of parameter shorter than this share of its end values is not
+// halved.
+constexpr double kFinestParam = 1.0e-11;
 // A derivative below this share of the mean speed over a span is taken for
 // zero.
 constexpr double kVanishing = 1.0e-9;
@@ -207,7 +210,9 @@ public:
                         0};
         while (top > 0) {
             const Span s = stack[--top];
-            const bool last = s.depth >= kFitMaxDepth || out_.size() >= kFitMaxCurves;
+            // Halves beyond the resolution of the parameter would not differ.
+            const bool last = s.depth >= kFitMaxDepth || out_.size() >= kFitMaxCurves
+                              || s.tb - s.ta <= kFinestParam * (std::fabs(s.ta) + std::fabs(s.tb));
             if (!last && fitSpan(ev, s, false))
                 continue;
             if (last) {

@@ -16,7 +16,8 @@
 namespace pos::geo {
 
 // Bounds of every call. A span of a free-form curve is halved at most
-// kFitMaxDepth times; once a call has made kFitMaxCurves curves it halves no
+// kFitMaxDepth times, and not once its parameter range nears the resolution
+// of a double at its values; once a call has made kFitMaxCurves curves it halves no
 // further, and each remaining span gets the best single fit it has (which may
 // then lie outside tol). A tol finer than a billionth of the curve's size is
 // raised to that, since double precision cannot honour it.
