@@ -10,6 +10,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <numbers>
 #include <set>
@@ -33,6 +34,9 @@ constexpr double kTurn = 2.0 * kPi;
 constexpr int kMaxBlockDepth = 16;
 constexpr std::size_t kMaxCurves = std::size_t{1} << 22; // 4,194,304
 constexpr std::size_t kMaxVisits = std::size_t{1} << 22;
+// Pulses a coordinate may reach before rounding (a little beyond 32 bits, so
+// that the rounding stage names the value that does not fit).
+constexpr double kMaxCoordinate = 4294967296.0;
 
 struct Unit
 {
@@ -114,11 +118,6 @@ struct Affine
     }
 };
 
-bool Finite(Vec v)
-{
-    return std::isfinite(v.x) && std::isfinite(v.y);
-}
-
 std::string Decimal(double v)
 {
     char buffer[32];
@@ -164,6 +163,7 @@ public:
 
     Curves curves;
     std::vector<Run> runs;
+    std::optional<double> tooLarge; // the first coordinate that does not fit
 
 private:
     Status entity(const dxf::Entity &e, const Affine &t, int depth)
@@ -230,23 +230,40 @@ private:
             runs.push_back({m_runStart, curves.size() - m_runStart});
     }
 
-    void line(Vec a, Vec b)
-    {
-        if (Finite(a) && Finite(b))
-            curves.push_back(Curve::Line(a, b));
-    }
+    void line(Vec a, Vec b) { push(Curve::Line(a, b)); }
 
     void add(const Curves &pieces)
     {
-        curves.insert(curves.end(), pieces.begin(), pieces.end());
+        for (const Curve &c : pieces)
+            push(c);
         ++m_report.approximated;
+    }
+
+    // Coordinates beyond what a segment can hold are refused after the
+    // expansion, with the first such value.
+    void push(const Curve &c)
+    {
+        const auto fits = [](Vec v) {
+            return std::fabs(v.x) <= kMaxCoordinate && std::fabs(v.y) <= kMaxCoordinate;
+        };
+        const auto finite = [](Vec v) { return std::isfinite(v.x) && std::isfinite(v.y); };
+        if (!finite(c.begin) || !finite(c.end) || (c.arc && !finite(c.centre)))
+            return; // what degenerate data leaves: no motion
+        if (fits(c.begin) && fits(c.end) && (!c.arc || fits(c.centre))) {
+            curves.push_back(c);
+            return;
+        }
+        if (!tooLarge) {
+            const Vec v = !fits(c.begin) ? c.begin : !fits(c.end) ? c.end : c.centre;
+            tooLarge = std::fabs(v.x) > std::fabs(v.y) ? v.x : v.y;
+        }
     }
 
     // A circular arc in an entity's plane: centre, radius, start angle and
     // counter-clockwise sweep in degrees (360 for a full turn), mapped by t.
     void arc(const Affine &t, Vec centre, double radius, double startDegrees, double sweepDegrees)
     {
-        if (!(radius > 0.0) || !std::isfinite(radius) || !Finite(centre))
+        if (!(radius > 0.0) || !std::isfinite(radius))
             return;
         double s = 0.0;
         double c = 0.0;
@@ -268,8 +285,7 @@ private:
         if (t.conformal()) {
             const Vec b = t.map(begin);
             const Vec e = full ? b : t.map(end);
-            if (Finite(b) && Finite(e))
-                curves.push_back(Curve::Arc(b, e, t.map(centre), (sweep > 0.0) == (t.det() > 0.0)));
+            push(Curve::Arc(b, e, t.map(centre), (sweep > 0.0) == (t.det() > 0.0)));
             return;
         }
         // Scaled unevenly (or flattened), the circle is an ellipse.
@@ -417,19 +433,74 @@ private:
 
 // ------------------------------------------------------------------- chain
 
-// A contour: runs in order, each possibly reversed.
-struct Contour
+// Contours as one list of runs: contour k holds items [start[k], start[k+1]),
+// each a run index shifted left by one, with the low bit set when the run is
+// taken backwards.
+struct Contours
 {
-    std::vector<std::pair<std::size_t, bool>> runs; // run index, reversed
-    bool closed = false;
+    std::vector<std::uint32_t> items;
+    std::vector<std::uint32_t> start{0};
+    std::vector<bool> closed;
+
+    std::size_t size() const { return closed.size(); }
 };
 
-struct Link
+constexpr std::uint32_t kNone = std::numeric_limits<std::uint32_t>::max();
+
+// Cells of the plane by their key, to the first node in the cell: open
+// addressing in two flat arrays.
+class CellTable
 {
-    std::size_t run;
-    bool atEnd; // the run's end point is at the node
+public:
+    explicit CellTable(std::size_t expected)
+    {
+        std::size_t capacity = 16;
+        while (capacity < expected + expected / 2)
+            capacity *= 2;
+        m_keys.assign(capacity, 0);
+        m_heads.assign(capacity, kNone);
+        m_mask = capacity - 1;
+    }
+
+    std::uint32_t find(std::uint64_t key) const
+    {
+        for (std::size_t i = hash(key);; i = (i + 1) & m_mask) {
+            if (m_heads[i] == kNone)
+                return kNone;
+            if (m_keys[i] == key)
+                return m_heads[i];
+        }
+    }
+
+    // The head of the cell's list, which the caller may change.
+    std::uint32_t &head(std::uint64_t key)
+    {
+        for (std::size_t i = hash(key);; i = (i + 1) & m_mask) {
+            if (m_heads[i] == kNone) {
+                m_keys[i] = key;
+                return m_heads[i];
+            }
+            if (m_keys[i] == key)
+                return m_heads[i];
+        }
+    }
+
+private:
+    std::size_t hash(std::uint64_t key) const
+    {
+        return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15u) >> 20) & m_mask;
+    }
+
+    std::vector<std::uint64_t> m_keys;
+    std::vector<std::uint32_t> m_heads;
+    std::size_t m_mask = 0;
 };
 
+// Joins runs whose ends meet within the tolerance into contours. From each
+// run not yet taken, in drawing order, the contour is followed forward from
+// its end and then backward from its begin; at a point where several runs
+// meet, the first in drawing order is taken, so the result depends on the
+// drawing alone.
 class Chainer
 {
 public:
@@ -437,173 +508,157 @@ public:
         : m_curves(curves)
         , m_runs(runs)
         , m_tol(tol)
+        , m_cell(std::max(tol, 4.0))
+        , m_cells(2 * runs.size())
     {}
 
-    std::vector<Contour> chain()
+    Contours chain()
     {
         const std::size_t n = m_runs.size();
-        m_node.assign(2 * n, 0);
+        m_node.resize(2 * n);
         for (std::size_t i = 0; i < n; ++i) {
-            m_node[2 * i] = nodeAt(begin(i));
-            m_node[2 * i + 1] = nodeAt(end(i));
+            const Run &r = m_runs[i];
+            m_node[2 * i] = nodeAt(m_curves[r.first].begin);
+            m_node[2 * i + 1] = nodeAt(m_curves[r.first + r.count - 1].end);
         }
-        // Links per node, in run order.
-        std::vector<std::size_t> start(m_nodes.size() + 1, 0);
+        // The ends at each node, in drawing order.
+        m_start.assign(m_nodes.size() + 1, 0);
+        for (const std::uint32_t node : m_node)
+            ++m_start[node + 1];
+        for (std::size_t k = 1; k < m_start.size(); ++k)
+            m_start[k] += m_start[k - 1];
+        m_ends.resize(2 * n);
+        std::vector<std::uint32_t> fill(m_start.begin(), m_start.end() - 1);
         for (std::size_t k = 0; k < 2 * n; ++k)
-            ++start[m_node[k] + 1];
-        for (std::size_t k = 1; k < start.size(); ++k)
-            start[k] += start[k - 1];
-        m_links.resize(2 * n);
-        std::vector<std::size_t> fill(start.begin(), start.end() - 1);
-        for (std::size_t k = 0; k < 2 * n; ++k)
-            m_links[fill[m_node[k]]++] = {k / 2, (k & 1) != 0};
-        m_start = std::move(start);
-        m_cursor.assign(m_nodes.size(), 0);
+            m_ends[fill[m_node[k]]++] = static_cast<std::uint32_t>(k);
+        m_cursor.assign(m_start.begin(), m_start.end() - 1);
         m_used.assign(n, false);
 
-        std::vector<Contour> contours;
+        Contours out;
+        std::vector<std::uint32_t> back;
         for (std::size_t i = 0; i < n; ++i) {
             if (m_used[i])
                 continue;
             m_used[i] = true;
-            Contour c;
-            c.runs.push_back({i, false});
-            const std::size_t first = m_node[2 * i];
-            // Forward from the run's end, then backward from its begin.
-            std::size_t at = m_node[2 * i + 1];
-            if (at != first || !selfClosed(i))
-                extend(c.runs, at, first, false);
-            std::vector<std::pair<std::size_t, bool>> back;
-            at = first;
-            const std::size_t last = endNode(c.runs.back());
-            if (last != first)
-                extend(back, at, last, true);
-            if (!back.empty()) {
-                std::reverse(back.begin(), back.end());
-                back.insert(back.end(), c.runs.begin(), c.runs.end());
-                c.runs = std::move(back);
-            }
-            c.closed = beginNode(c.runs.front()) == endNode(c.runs.back());
-            contours.push_back(std::move(c));
+            const std::size_t first = out.items.size();
+            out.items.push_back(static_cast<std::uint32_t>(i << 1));
+            const std::uint32_t begin = m_node[2 * i];
+            if (m_node[2 * i + 1] != begin)
+                follow(out.items, m_node[2 * i + 1], begin, false);
+            const std::uint32_t end = endNode(out.items.back());
+            back.clear();
+            if (end != begin)
+                follow(back, begin, end, true);
+            out.items.insert(out.items.begin() + static_cast<std::ptrdiff_t>(first), back.rbegin(),
+                             back.rend());
+            out.closed.push_back(beginNode(out.items[first]) == endNode(out.items.back()));
+            out.start.push_back(static_cast<std::uint32_t>(out.items.size()));
         }
-        return contours;
+        return out;
     }
 
 private:
-    Vec begin(std::size_t run) const { return m_curves[m_runs[run].first].begin; }
-    Vec end(std::size_t run) const
-    {
-        return m_curves[m_runs[run].first + m_runs[run].count - 1].end;
-    }
-    bool selfClosed(std::size_t run) const { return m_node[2 * run] == m_node[2 * run + 1]; }
-    std::size_t beginNode(std::pair<std::size_t, bool> r) const
-    {
-        return m_node[2 * r.first + (r.second ? 1 : 0)];
-    }
-    std::size_t endNode(std::pair<std::size_t, bool> r) const
-    {
-        return m_node[2 * r.first + (r.second ? 0 : 1)];
-    }
+    std::uint32_t beginNode(std::uint32_t item) const { return m_node[(item & ~1u) | (item & 1u)]; }
+    std::uint32_t endNode(std::uint32_t item) const { return m_node[(item & ~1u) | (~item & 1u)]; }
 
-    // Follows unused runs from node at until none is left or the contour's
-    // other end (stop) is reached. Backward, the runs are collected in the
-    // order they are found, each reversed relative to the walk.
-    void extend(std::vector<std::pair<std::size_t, bool>> &out, std::size_t at, std::size_t stop,
+    // Takes unused runs from node `at` on until none is left or the other end
+    // of the contour (`stop`) is reached. Forward, a run must begin at the
+    // node (it is reversed when it ends there); backward, it must end there.
+    void follow(std::vector<std::uint32_t> &out, std::uint32_t at, std::uint32_t stop,
                 bool backward)
     {
         for (;;) {
-            const Link *next = nullptr;
-            std::size_t &cursor = m_cursor[at];
-            for (std::size_t k = m_start[at] + cursor; k < m_start[at + 1]; ++k, ++cursor) {
-                if (!m_used[m_links[k].run]) {
-                    next = &m_links[k];
+            std::uint32_t end = kNone;
+            for (std::uint32_t &k = m_cursor[at]; k < m_start[at + 1]; ++k) {
+                if (!m_used[m_ends[k] >> 1]) {
+                    end = m_ends[k];
                     break;
                 }
             }
-            if (!next)
+            if (end == kNone)
                 return;
-            m_used[next->run] = true;
-            // Walking forward the run must begin at the node: reversed when it
-            // ends there. Walking backward the run must end at the node.
-            const bool reversed = backward ? !next->atEnd : next->atEnd;
-            out.push_back({next->run, reversed});
-            at = backward ? beginNode(out.back()) : endNode(out.back());
+            const std::uint32_t run = end >> 1;
+            const bool atRunEnd = (end & 1u) != 0;
+            m_used[run] = true;
+            const std::uint32_t item = (run << 1) | ((backward ? !atRunEnd : atRunEnd) ? 1u : 0u);
+            out.push_back(item);
+            at = backward ? beginNode(item) : endNode(item);
             if (at == stop)
                 return;
         }
     }
 
-    // The node of a point: an existing one within the tolerance, else a new
-    // one. Cells are the tolerance's size, so a match lies in the 3 x 3 cells
-    // around the point.
-    std::size_t nodeAt(Vec p)
+    // The node of a point: the first one within the tolerance, else a new
+    // one. Cells are at least the tolerance wide, so a match lies in the 3 x 3
+    // cells around the point.
+    std::uint32_t nodeAt(Vec p)
     {
-        const auto cx = static_cast<std::int64_t>(std::floor(p.x / m_tol));
-        const auto cy = static_cast<std::int64_t>(std::floor(p.y / m_tol));
+        const auto cx = static_cast<std::int64_t>(std::floor(p.x / m_cell));
+        const auto cy = static_cast<std::int64_t>(std::floor(p.y / m_cell));
         const double tol2 = m_tol * m_tol;
         for (std::int64_t dy = -1; dy <= 1; ++dy) {
             for (std::int64_t dx = -1; dx <= 1; ++dx) {
-                const auto it = m_cells.find(key(cx + dx, cy + dy));
-                if (it == m_cells.end())
-                    continue;
-                for (std::size_t id = it->second; id != kNone; id = m_nextInCell[id]) {
-                    const Vec q = m_nodes[id];
-                    const double ex = q.x - p.x;
-                    const double ey = q.y - p.y;
+                for (std::uint32_t id = m_cells.find(key(cx + dx, cy + dy)); id != kNone;
+                     id = m_nextInCell[id]) {
+                    const double ex = m_nodes[id].x - p.x;
+                    const double ey = m_nodes[id].y - p.y;
                     if (ex * ex + ey * ey <= tol2)
                         return id;
                 }
             }
         }
-        const std::size_t id = m_nodes.size();
+        const auto id = static_cast<std::uint32_t>(m_nodes.size());
         m_nodes.push_back(p);
-        auto [it, inserted] = m_cells.try_emplace(key(cx, cy), id);
-        m_nextInCell.push_back(inserted ? kNone : it->second);
-        it->second = id;
+        std::uint32_t &head = m_cells.head(key(cx, cy));
+        m_nextInCell.push_back(head);
+        head = id;
         return id;
     }
 
+    // Cell coordinates stay within 31 bits: coordinates are below 2^32
+    // pulses and cells at least 4 pulses wide.
     static std::uint64_t key(std::int64_t x, std::int64_t y)
     {
-        return (static_cast<std::uint64_t>(x) * 0x9E3779B97F4A7C15u) ^ static_cast<std::uint64_t>(y);
+        return (static_cast<std::uint64_t>(x + (std::int64_t{1} << 31)) << 32)
+               | static_cast<std::uint32_t>(y + (std::int64_t{1} << 31));
     }
-
-    static constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
 
     const Curves &m_curves;
     const std::vector<Run> &m_runs;
     const double m_tol;
+    const double m_cell;
+    CellTable m_cells;
     std::vector<Vec> m_nodes;
-    std::vector<std::size_t> m_nextInCell;
-    std::unordered_map<std::uint64_t, std::size_t> m_cells;
-    std::vector<std::size_t> m_node; // per run end: 2 i begin, 2 i + 1 end
-    std::vector<std::size_t> m_start;
-    std::vector<Link> m_links;
-    std::vector<std::size_t> m_cursor;
+    std::vector<std::uint32_t> m_nextInCell;
+    std::vector<std::uint32_t> m_node; // per run end: 2 i its begin, 2 i + 1 its end
+    std::vector<std::uint32_t> m_start; // per node, into m_ends
+    std::vector<std::uint32_t> m_ends;
+    std::vector<std::uint32_t> m_cursor; // per node: ends before it are used
     std::vector<bool> m_used;
 };
 
-// The curves of a contour in its direction of travel.
-Curves Flatten(const Contour &c, const Curves &curves, const std::vector<Run> &runs)
+// Appends the curves of contour k in its direction of travel.
+void Flatten(const Contours &contours, std::size_t k, const Curves &curves,
+             const std::vector<Run> &runs, Curves &out)
 {
-    Curves out;
-    for (const auto &[index, reversed] : c.runs) {
-        const Run &r = runs[index];
-        if (!reversed) {
+    for (std::uint32_t i = contours.start[k]; i < contours.start[k + 1]; ++i) {
+        const std::uint32_t item = contours.items[i];
+        const Run &r = runs[item >> 1];
+        if (!(item & 1u)) {
             out.insert(out.end(), curves.begin() + static_cast<std::ptrdiff_t>(r.first),
                        curves.begin() + static_cast<std::ptrdiff_t>(r.first + r.count));
         } else {
-            for (std::size_t k = r.first + r.count; k-- > r.first;)
-                out.push_back(curves[k].reversed());
+            for (std::size_t c = r.first + r.count; c-- > r.first;)
+                out.push_back(curves[c].reversed());
         }
     }
-    return out;
 }
 
 // ------------------------------------------------------------------- order
 
 // Points to start contours from, found by a grid of cells with about one
-// point each; a used contour's points are taken out.
+// point each. The entries of a used contour are moved to the front of their
+// cell and passed over from then on.
 class EntryIndex
 {
 public:
@@ -611,33 +666,30 @@ public:
     {
         Vec p;
         std::uint32_t contour;
-        std::uint32_t joint; // index of the curve that begins there; for an
-                             // open contour's far end, the curve count
+        std::uint32_t joint; // the curve that begins there; an open
+                             // contour's far end: kNone
     };
 
     explicit EntryIndex(std::vector<Entry> entries)
         : m_entries(std::move(entries))
     {
         double x0 = 0.0, y0 = 0.0, x1 = 0.0, y1 = 0.0;
-        bool first = true;
+        if (!m_entries.empty()) {
+            x0 = x1 = m_entries.front().p.x;
+            y0 = y1 = m_entries.front().p.y;
+        }
         for (const Entry &e : m_entries) {
-            if (first) {
-                x0 = x1 = e.p.x;
-                y0 = y1 = e.p.y;
-                first = false;
-            }
             x0 = std::min(x0, e.p.x);
             y0 = std::min(y0, e.p.y);
             x1 = std::max(x1, e.p.x);
             y1 = std::max(y1, e.p.y);
         }
-        const double side = std::max({x1 - x0, y1 - y0, 1e-9});
         m_n = std::clamp<std::size_t>(
             static_cast<std::size_t>(std::sqrt(static_cast<double>(m_entries.size()))), 1, 2048);
         m_x0 = x0;
         m_y0 = y0;
-        m_cell = side / static_cast<double>(m_n) * (1.0 + 1e-12);
-        std::vector<std::size_t> count(m_n * m_n + 1, 0);
+        m_cell = std::max({x1 - x0, y1 - y0, 1.0}) / static_cast<double>(m_n) * (1.0 + 1e-9);
+        std::vector<std::uint32_t> count(m_n * m_n + 1, 0);
         for (const Entry &e : m_entries)
             ++count[cellOf(e.p) + 1];
         for (std::size_t k = 1; k < count.size(); ++k)
@@ -649,15 +701,12 @@ public:
             m_order[count[cellOf(m_entries[i].p)]++] = static_cast<std::uint32_t>(i);
     }
 
-    // The nearest entry of a contour not yet used.
+    // The nearest entry of a contour not yet used; ties go to the entry
+    // listed first.
     const Entry *nearest(Vec p, const std::vector<bool> &used)
     {
-        const auto clampCell = [this](double v) {
-            return static_cast<std::int64_t>(
-                std::clamp(std::floor(v / m_cell), 0.0, static_cast<double>(m_n - 1)));
-        };
-        const std::int64_t cx = clampCell(p.x - m_x0);
-        const std::int64_t cy = clampCell(p.y - m_y0);
+        const std::int64_t cx = clampedCell(p.x - m_x0);
+        const std::int64_t cy = clampedCell(p.y - m_y0);
         const Entry *best = nullptr;
         double bestD = std::numeric_limits<double>::infinity();
         const auto n = static_cast<std::int64_t>(m_n);
@@ -665,44 +714,37 @@ public:
             // A point in ring r lies at least r - 1 cells away.
             if (best && static_cast<double>(ring - 1) * m_cell > bestD)
                 break;
-            bool any = false;
-            for (std::int64_t y = cy - ring; y <= cy + ring; ++y) {
-                if (y < 0 || y >= n)
-                    continue;
+            for (std::int64_t y = std::max<std::int64_t>(cy - ring, 0);
+                 y <= std::min(cy + ring, n - 1); ++y) {
                 const bool edgeRow = y == cy - ring || y == cy + ring;
-                for (std::int64_t x = cx - ring; x <= cx + ring; x += edgeRow ? 1 : 2 * ring) {
-                    if (x >= 0 && x < n) {
-                        any = true;
+                const std::int64_t step = edgeRow || ring == 0 ? 1 : 2 * ring;
+                for (std::int64_t x = cx - ring; x <= cx + ring; x += step)
+                    if (x >= 0 && x < n)
                         scan(static_cast<std::size_t>(y) * m_n + static_cast<std::size_t>(x), p,
                              used, best, bestD);
-                    }
-                    if (ring == 0)
-                        break;
-                }
             }
-            if (!any)
-                break;
         }
         return best;
     }
 
 private:
-    std::size_t cellOf(Vec p) const
+    std::int64_t clampedCell(double v) const
     {
-        const auto c = [this](double v) {
-            return static_cast<std::size_t>(
-                std::clamp(std::floor(v / m_cell), 0.0, static_cast<double>(m_n - 1)));
-        };
-        return c(p.y - m_y0) * m_n + c(p.x - m_x0);
+        return static_cast<std::int64_t>(
+            std::clamp(std::floor(v / m_cell), 0.0, static_cast<double>(m_n - 1)));
     }
 
-    // The entries of a used contour are moved to the front of their cell and
-    // passed over from then on.
+    std::size_t cellOf(Vec p) const
+    {
+        return static_cast<std::size_t>(clampedCell(p.y - m_y0)) * m_n
+               + static_cast<std::size_t>(clampedCell(p.x - m_x0));
+    }
+
     void scan(std::size_t cell, Vec p, const std::vector<bool> &used, const Entry *&best,
               double &bestD)
     {
-        std::size_t &live = m_firstLive[cell];
-        for (std::size_t k = live; k < m_begin[cell + 1]; ++k) {
+        std::uint32_t &live = m_firstLive[cell];
+        for (std::uint32_t k = live; k < m_begin[cell + 1]; ++k) {
             const Entry &entry = m_entries[m_order[k]];
             if (used[entry.contour]) {
                 std::swap(m_order[k], m_order[live]);
@@ -710,7 +752,7 @@ private:
                 continue;
             }
             const double d = geo::Distance(p, entry.p);
-            if (d < bestD) {
+            if (d < bestD || (d == bestD && &entry < best)) {
                 bestD = d;
                 best = &entry;
             }
@@ -718,12 +760,455 @@ private:
     }
 
     std::vector<Entry> m_entries;
-    std::vector<std::uint32_t> m_order;  // entry indices by cell
-    std::vector<std::size_t> m_begin;    // per cell, into m_order
-    std::vector<std::size_t> m_firstLive; // per cell
+    std::vector<std::uint32_t> m_order;     // entry indices by cell
+    std::vector<std::uint32_t> m_begin;     // per cell, into m_order
+    std::vector<std::uint32_t> m_firstLive; // per cell
     std::size_t m_n = 1;
     double m_x0 = 0.0, m_y0 = 0.0, m_cell = 1.0;
 };
+
+// Where the ordered outline goes, curve by curve.
+using Sink = std::function<bool(const Curve &)>;
+
+// Gives a contour's curves to the sink after a travel move to its first
+// point when that is further than the tolerance (else the contour begins
+// where the machine stands), each curve beginning exactly where the one
+// before ended, thinned when fitting is on.
+class Emitter
+{
+public:
+    Emitter(Vec start, double tol, std::optional<double> fitTol, const Sink &sink,
+            ImportReport *report)
+        : m_at(start)
+        , m_tol(tol)
+        , m_fitTol(fitTol)
+        , m_sink(sink)
+        , m_report(report)
+    {}
+
+    bool emit(Curves &contour)
+    {
+        if (contour.empty())
+            return true;
+        if (geo::Distance(m_at, contour.front().begin) > m_tol) {
+            if (m_report)
+                ++m_report->travelMoves;
+            if (!m_sink(Curve::Line(m_at, contour.front().begin, true)))
+                return false;
+        } else {
+            snap(contour.front(), m_at);
+        }
+        for (std::size_t k = 1; k < contour.size(); ++k)
+            snap(contour[k], contour[k - 1].end);
+        if (m_fitTol) {
+            geo::SimplifyCounts counts;
+            geo::SimplifyRun(contour, *m_fitTol, counts);
+            if (m_report) {
+                m_report->mergedLines += counts.mergedLines;
+                m_report->fittedArcs += counts.fittedArcs;
+                m_report->fittedLines += counts.fittedLines;
+            }
+        }
+        for (const Curve &c : contour)
+            if (!m_sink(c))
+                return false;
+        m_at = contour.back().end;
+        return true;
+    }
+
+    Vec at() const { return m_at; }
+
+private:
+    static void snap(Curve &c, Vec begin)
+    {
+        const bool full = c.fullTurn();
+        c.begin = begin;
+        if (full)
+            c.end = begin;
+    }
+
+    Vec m_at;
+    const double m_tol;
+    const std::optional<double> m_fitTol;
+    const Sink &m_sink;
+    ImportReport *m_report;
+};
+
+// Orders the contours by nearest neighbour from the start: a closed contour
+// is entered at its joint nearest to where the machine stands (a lone circle
+// at its nearest point) and keeps its direction; an open one is entered from
+// its nearer end.
+bool Order(const Contours &contours, const Curves &curves, const std::vector<Run> &runs,
+           Emitter &emitter, ImportReport *report)
+{
+    std::vector<EntryIndex::Entry> entries;
+    Curves buffer;
+    for (std::size_t k = 0; k < contours.size(); ++k) {
+        buffer.clear();
+        Flatten(contours, k, curves, runs, buffer);
+        const auto ck = static_cast<std::uint32_t>(k);
+        if (contours.closed[k]) {
+            for (std::size_t j = 0; j < buffer.size(); ++j)
+                entries.push_back({buffer[j].begin, ck, static_cast<std::uint32_t>(j)});
+        } else {
+            entries.push_back({buffer.front().begin, ck, 0});
+            entries.push_back({buffer.back().end, ck, kNone});
+        }
+        if (report)
+            ++(contours.closed[k] ? report->closedContours : report->openContours);
+    }
+    EntryIndex index(std::move(entries));
+    std::vector<bool> used(contours.size(), false);
+    while (const EntryIndex::Entry *entry = index.nearest(emitter.at(), used)) {
+        used[entry->contour] = true;
+        buffer.clear();
+        Flatten(contours, entry->contour, curves, runs, buffer);
+        if (entry->joint == kNone) {
+            std::reverse(buffer.begin(), buffer.end());
+            for (Curve &c : buffer)
+                c = c.reversed();
+        } else if (buffer.size() == 1 && buffer.front().fullTurn()) {
+            Curve &circle = buffer.front();
+            const Vec d = emitter.at() - circle.centre;
+            const double len = geo::Length(d);
+            if (len > 0.0)
+                circle.begin = circle.end = circle.centre + (circle.radius() / len) * d;
+        } else {
+            std::rotate(buffer.begin(), buffer.begin() + entry->joint, buffer.end());
+        }
+        if (!emitter.emit(buffer))
+            return false;
+    }
+    return true;
+}
+
+// Drawing order: each run as it stands.
+bool InDrawingOrder(const Curves &curves, const std::vector<Run> &runs, Emitter &emitter,
+                    ImportReport *report)
+{
+    Curves buffer;
+    for (const Run &r : runs) {
+        buffer.assign(curves.begin() + static_cast<std::ptrdiff_t>(r.first),
+                      curves.begin() + static_cast<std::ptrdiff_t>(r.first + r.count));
+        if (report)
+            ++(buffer.front().begin == buffer.back().end ? report->closedContours
+                                                         : report->openContours);
+        if (!emitter.emit(buffer))
+            return false;
+    }
+    return true;
+}
+
+// ------------------------------------------------------------------- round
+
+struct IntPoint
+{
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    friend bool operator==(IntPoint, IntPoint) = default;
+};
+
+bool RoundPoint(Vec v, IntPoint &out)
+{
+    return RoundToInt32(v.x, out.x) && RoundToInt32(v.y, out.y);
+}
+
+// Rounds the outline to whole pulses along the chain. Every segment begins
+// at the rounded end of the one before and ends at its own rounded end
+// point, so rounding errors never add up. An arc's centre is taken on the
+// perpendicular bisector of those two rounded points, at the whole point
+// nearest to the true centre that passes the arc check.
+class Rounder
+{
+public:
+    Rounder(IntPoint start, std::size_t keep, ImportReport &report)
+        : m_at(start)
+        , m_keep(keep)
+        , m_report(report)
+    {}
+
+    bool add(const Curve &c)
+    {
+        IntPoint end;
+        if (!RoundPoint(c.end, end))
+            return tooLarge(c.end);
+        if (!c.arc) {
+            if (end == m_at)
+                ++m_report.droppedZero;
+            else
+                push(kTypeLine, end, {}, c.travel);
+            return true;
+        }
+        const std::int32_t type = c.ccw ? kTypeCcw : kTypeCw;
+        IntPoint centre;
+        if (c.fullTurn() || end == m_at) {
+            // A full turn, or an arc whose ends met in rounding: a near-full
+            // arc stays a full turn, a tiny one has no length.
+            if (!c.fullTurn() && c.sweep() <= kPi) {
+                ++m_report.droppedZero;
+                return true;
+            }
+            if (!RoundPoint(c.centre, centre))
+                return tooLarge(c.centre);
+            if (centre == m_at)
+                ++m_report.droppedZero;
+            else
+                push(type, m_at, centre, false);
+            return true;
+        }
+        // Where the ends cannot both lie on a circle about a whole point (an
+        // odd chord across a half circle), the end moves to a neighbour.
+        if (centreFor(end, c.centre, type, centre)) {
+            push(type, end, centre, false);
+            return true;
+        }
+        double best = std::numeric_limits<double>::infinity();
+        IntPoint chosen;
+        IntPoint chosenCentre;
+        for (std::int32_t dy = -1; dy <= 1; ++dy) {
+            for (std::int32_t dx = -1; dx <= 1; ++dx) {
+                const IntPoint near{end.x + dx, end.y + dy};
+                const double d = geo::Distance({static_cast<double>(near.x), static_cast<double>(near.y)}, c.end);
+                if ((dx || dy) && near != m_at && d < best && centreFor(near, c.centre, type, centre)) {
+                    best = d;
+                    chosen = near;
+                    chosenCentre = centre;
+                }
+            }
+        }
+        if (std::isfinite(best))
+            push(type, chosen, chosenCentre, false);
+        else
+            push(kTypeLine, end, {}, false); // no circle at all: the chord
+        return true;
+    }
+
+    std::vector<PosSegment> segments; // the first `keep` ones
+    std::size_t total = 0;
+    std::optional<Diagnostic> error;
+
+private:
+    bool tooLarge(Vec v)
+    {
+        error = Diagnostic{.id = sid::ImportCoordinateTooLarge,
+                           .args = {Decimal(std::fabs(v.x) > std::fabs(v.y) ? v.x : v.y)}};
+        return false;
+    }
+
+    bool passes(IntPoint end, IntPoint centre, std::int32_t type) const
+    {
+        if (centre == m_at)
+            return false;
+        PosSegment s;
+        s.type = type;
+        s.endX = end.x;
+        s.endY = end.y;
+        s.centreX = centre.x;
+        s.centreY = centre.y;
+        return CheckSegmentArc(m_at.x, m_at.y, s).result == kArcOk;
+    }
+
+    // A whole centre for an arc from where the machine stands to end: the
+    // true centre projected onto the bisector of the two, rounded, or the
+    // whole point nearest to that projection that the arc check takes.
+    bool centreFor(IntPoint end, Vec trueCentre, std::int32_t type, IntPoint &centre) const
+    {
+        const Vec b{static_cast<double>(m_at.x), static_cast<double>(m_at.y)};
+        const Vec e{static_cast<double>(end.x), static_cast<double>(end.y)};
+        const Vec mid = 0.5 * (b + e);
+        const Vec normal{-(e.y - b.y), e.x - b.x};
+        const Vec ideal = mid + (geo::Dot(trueCentre - mid, normal) / geo::Dot(normal, normal)) * normal;
+        return (RoundPoint(ideal, centre) && passes(end, centre, type))
+               || nearestCentre(ideal, end, type, centre);
+    }
+
+    // The whole point nearest to ideal, within two pulses, that makes a
+    // centre the arc check takes.
+    bool nearestCentre(Vec ideal, IntPoint end, std::int32_t type, IntPoint &out) const
+    {
+        double best = std::numeric_limits<double>::infinity();
+        const double x0 = std::floor(ideal.x);
+        const double y0 = std::floor(ideal.y);
+        for (double y = y0 - 2.0; y <= y0 + 3.0; y += 1.0) {
+            for (double x = x0 - 2.0; x <= x0 + 3.0; x += 1.0) {
+                IntPoint p;
+                const double d = std::hypot(x - ideal.x, y - ideal.y);
+                if (d < best && RoundPoint({x, y}, p) && passes(end, p, type)) {
+                    best = d;
+                    out = p;
+                }
+            }
+        }
+        return std::isfinite(best);
+    }
+
+    void push(std::int32_t type, IntPoint end, IntPoint centre, bool travel)
+    {
+        ++total;
+        if (segments.size() < m_keep) {
+            PosSegment s;
+            s.type = type;
+            s.beginX = m_at.x;
+            s.beginY = m_at.y;
+            s.endX = end.x;
+            s.endY = end.y;
+            s.centreX = centre.x;
+            s.centreY = centre.y;
+            s.travel = travel;
+            segments.push_back(s);
+        }
+        m_at = end;
+    }
+
+    IntPoint m_at;
+    const std::size_t m_keep;
+    ImportReport &m_report;
+};
+
+// The number of curves of an entity's expansion, for reserving room; blocks
+// counted once per reference.
+class SizeEstimate
+{
+public:
+    explicit SizeEstimate(const dxf::Drawing &d)
+        : m_drawing(d)
+        , m_blocks(d.blocks.size(), kNone)
+    {}
+
+    std::size_t of(const dxf::Entity &e, int depth = 0)
+    {
+        switch (e.type) {
+        case dxf::EntityType::LwPolyline:
+        case dxf::EntityType::Polyline:
+            return e.count;
+        case dxf::EntityType::Ellipse:
+        case dxf::EntityType::Spline:
+            return 16;
+        case dxf::EntityType::Insert: {
+            if (depth >= kMaxBlockDepth)
+                return 0;
+            const dxf::Insert &in = m_drawing.inserts[e.first];
+            std::uint32_t &memo = m_blocks[in.block];
+            if (memo == kNone) {
+                std::size_t n = 0;
+                for (const dxf::Entity &inner : m_drawing.blocks[in.block].entities)
+                    n = std::min(n + of(inner, depth + 1), kMaxCurves);
+                memo = static_cast<std::uint32_t>(n);
+            }
+            return std::min<std::size_t>(std::size_t{memo} * in.rows * in.columns, kMaxCurves);
+        }
+        default:
+            return 1;
+        }
+    }
+
+private:
+    const dxf::Drawing &m_drawing;
+    std::vector<std::uint32_t> m_blocks;
+};
+
+std::string Counts(const std::map<std::string, std::size_t> &counts, Lang lang)
+{
+    std::string out;
+    for (const auto &[name, n] : counts) {
+        if (!out.empty())
+            out += lang == Lang::Zh ? "，" : ", ";
+        out += name;
+        out += ' ';
+        out += std::to_string(n);
+    }
+    return out;
+}
+
+Result<ArrangedDrawing> Arrange(const dxf::Drawing &drawing, const ArrangeOptions &options,
+                                dxf::Drawing *owned)
+{
+    ArrangedDrawing out;
+    ImportReport &report = out.report;
+    report.skipped = drawing.skipped;
+    report.unitCode = options.unit.value_or(drawing.insUnits);
+    std::optional<double> mm = UnitMillimetres(report.unitCode);
+    if (!mm) {
+        report.unitAssumed = true;
+        report.unitCode = 4;
+        mm = 1.0;
+    }
+    const double ppm = options.pulsesPerMm > 0.0 && std::isfinite(options.pulsesPerMm)
+                           ? options.pulsesPerMm
+                           : kDefaultPulsesPerMm;
+    const double tolMm = options.toleranceMm > 0.0 && std::isfinite(options.toleranceMm)
+                             ? options.toleranceMm
+                             : kDefaultToleranceMm;
+    report.pulsesPerUnit = *mm * ppm;
+    const double tol = std::max(tolMm * ppm, 1e-6); // in pulses
+    const Vec start = ppm * options.startMm;
+    IntPoint startPoint;
+    if (!RoundPoint(start, startPoint))
+        return Diagnostic{.id = sid::ImportCoordinateTooLarge, .args = {Decimal(start.x)}};
+
+    // Half the tolerance for approximating curves, half for thinning runs.
+    Expander expander(drawing, tol / 2.0, report);
+    {
+        SizeEstimate estimate(drawing);
+        std::size_t n = 0;
+        for (const dxf::Entity &e : drawing.entities)
+            n = std::min(n + estimate.of(e), kMaxCurves);
+        expander.curves.reserve(n);
+    }
+    if (Status s = expander.expand(Affine::Scale(report.pulsesPerUnit, report.pulsesPerUnit),
+                                   options.layers);
+        !s)
+        return std::move(s.error());
+    if (expander.tooLarge)
+        return Diagnostic{.id = sid::ImportCoordinateTooLarge, .args = {Decimal(*expander.tooLarge)}};
+    if (owned)
+        *owned = dxf::Drawing{}; // what the rest needs is in the curves
+    const Curves &curves = expander.curves;
+    const std::vector<Run> &runs = expander.runs;
+
+    Contours contours;
+    if (options.order)
+        contours = Chainer(curves, runs, tol).chain();
+    // One pass over the ordered outline, at a thinning tolerance, into a sink.
+    const auto pass = [&](std::optional<double> fitTol, const Sink &sink, ImportReport *r) {
+        Emitter emitter(start, tol, fitTol, sink, r);
+        return options.order ? Order(contours, curves, runs, emitter, r)
+                             : InDrawingOrder(curves, runs, emitter, r);
+    };
+
+    Rounder rounder(startPoint, options.keep, report);
+    const std::optional<double> fitTol = options.fit ? std::optional(tol / 2.0) : std::nullopt;
+    if (!pass(fitTol, [&rounder](const Curve &c) { return rounder.add(c); }, &report))
+        return std::move(*rounder.error);
+    report.segments = rounder.total;
+
+    // Over the limit: the smallest tolerance (of a few steps up to 100 times
+    // the one given) whose thinning brings the outline under it.
+    if (report.segments > kMaxSegments && options.fit && report.segments <= 100 * kMaxSegments) {
+        for (const double factor : {2.0, 5.0, 10.0, 20.0, 50.0, 100.0}) {
+            std::size_t count = 0;
+            pass(factor * tol / 2.0, [&count](const Curve &c) {
+                count += c.arc || c.begin != c.end;
+                return true;
+            }, nullptr);
+            if (count <= kMaxSegments) {
+                report.toleranceForLimit = factor * tolMm;
+                break;
+            }
+        }
+    }
+
+    out.config = NewPageDefaults();
+    out.config.actionMode = 1;
+    std::uint32_t number = 0;
+    for (PosSegment &s : rounder.segments) {
+        s.number = ++number;
+        if (number <= kMaxSegments)
+            out.config.segments.emplace_hint(out.config.segments.end(), number, s);
+    }
+    out.segments = std::move(rounder.segments);
+    return out;
+}
 
 } // namespace
 
@@ -751,366 +1236,14 @@ std::string UnitName(int unitCode)
     return std::to_string(unitCode);
 }
 
-
-namespace {
-
-// -------------------------------------------------------------- the stages
-
-struct Ordered
-{
-    Curves path;                    // in pulses, travel moves included
-    std::vector<Run> pieces;        // the contours' stretches of path, travel excluded
-};
-
-// Orders the contours by nearest neighbour from the start, entering a closed
-// contour at its joint nearest to where the machine stands (a lone circle at
-// its nearest point) and an open one from its nearer end; a straight travel
-// move leads to each contour that does not begin where the last one ended.
-Ordered Order(const std::vector<Contour> &contours, const Curves &curves,
-              const std::vector<Run> &runs, Vec start, double tol, ImportReport &report)
-{
-    std::vector<Curves> flat;
-    flat.reserve(contours.size());
-    std::vector<EntryIndex::Entry> entries;
-    for (std::size_t i = 0; i < contours.size(); ++i) {
-        flat.push_back(Flatten(contours[i], curves, runs));
-        const Curves &c = flat.back();
-        const auto ci = static_cast<std::uint32_t>(i);
-        if (contours[i].closed) {
-            ++report.closedContours;
-            for (std::size_t k = 0; k < c.size(); ++k)
-                entries.push_back({c[k].begin, ci, static_cast<std::uint32_t>(k)});
-        } else {
-            ++report.openContours;
-            entries.push_back({c.front().begin, ci, 0});
-            entries.push_back({c.back().end, ci, static_cast<std::uint32_t>(c.size())});
-        }
-    }
-    Ordered out;
-    EntryIndex index(std::move(entries));
-    std::vector<bool> used(contours.size(), false);
-    Vec at = start;
-    while (const EntryIndex::Entry *entry = index.nearest(at, used)) {
-        used[entry->contour] = true;
-        Curves &c = flat[entry->contour];
-        if (contours[entry->contour].closed) {
-            if (c.size() == 1 && c.front().fullTurn()) {
-                Curve &circle = c.front();
-                const Vec d = at - circle.centre;
-                const double len = geo::Length(d);
-                if (len > 0.0)
-                    circle.begin = circle.end = circle.centre + (circle.radius() / len) * d;
-            } else {
-                std::rotate(c.begin(), c.begin() + entry->joint, c.end());
-            }
-        } else if (entry->joint != 0) {
-            std::reverse(c.begin(), c.end());
-            for (Curve &k : c)
-                k = k.reversed();
-        }
-        if (geo::Distance(at, c.front().begin) > tol) {
-            out.path.push_back(Curve::Line(at, c.front().begin, true));
-            ++report.travelMoves;
-        }
-        out.pieces.push_back({out.path.size(), c.size()});
-        out.path.insert(out.path.end(), c.begin(), c.end());
-        at = c.back().end;
-        Curves().swap(c);
-    }
-    return out;
-}
-
-// Drawing order: each run as it stands, with a travel move over each gap.
-Ordered InDrawingOrder(const Curves &curves, const std::vector<Run> &runs, Vec start, double tol,
-                       ImportReport &report)
-{
-    Ordered out;
-    Vec at = start;
-    for (const Run &r : runs) {
-        const Vec begin = curves[r.first].begin;
-        if (geo::Distance(at, begin) > tol) {
-            out.path.push_back(Curve::Line(at, begin, true));
-            ++report.travelMoves;
-        }
-        out.pieces.push_back({out.path.size(), r.count});
-        out.path.insert(out.path.end(), curves.begin() + static_cast<std::ptrdiff_t>(r.first),
-                        curves.begin() + static_cast<std::ptrdiff_t>(r.first + r.count));
-        at = curves[r.first + r.count - 1].end;
-        (curves[r.first].begin == at && r.count > 0) ? ++report.closedContours
-                                                      : ++report.openContours;
-    }
-    return out;
-}
-
-// Each curve begins exactly where the one before it ended (the chaining
-// joins ends that are only within the tolerance).
-void Snap(Curves &path)
-{
-    for (std::size_t k = 1; k < path.size(); ++k) {
-        const bool full = path[k].fullTurn();
-        path[k].begin = path[k - 1].end;
-        if (full)
-            path[k].end = path[k].begin;
-    }
-}
-
-// Thins each contour's stretch; travel moves stay as they are.
-Curves Simplified(const Ordered &ordered, double tol, geo::SimplifyCounts &counts)
-{
-    Curves out;
-    out.reserve(ordered.path.size());
-    std::size_t next = 0;
-    for (const Run &piece : ordered.pieces) {
-        out.insert(out.end(), ordered.path.begin() + static_cast<std::ptrdiff_t>(next),
-                   ordered.path.begin() + static_cast<std::ptrdiff_t>(piece.first));
-        Curves run(ordered.path.begin() + static_cast<std::ptrdiff_t>(piece.first),
-                   ordered.path.begin() + static_cast<std::ptrdiff_t>(piece.first + piece.count));
-        geo::SimplifyRun(run, tol, counts);
-        out.insert(out.end(), run.begin(), run.end());
-        next = piece.first + piece.count;
-    }
-    out.insert(out.end(), ordered.path.begin() + static_cast<std::ptrdiff_t>(next),
-               ordered.path.end());
-    return out;
-}
-
-struct IntPoint
-{
-    std::int32_t x = 0;
-    std::int32_t y = 0;
-    friend bool operator==(IntPoint, IntPoint) = default;
-};
-
-// Rounds the path to whole pulses along the chain: each segment begins at
-// the rounded end of the one before; an arc's end is put on the circle
-// through its rounded begin point about its rounded centre, at the nearest
-// whole point that the arc check takes.
-class Rounder
-{
-public:
-    Rounder(IntPoint start, ImportReport &report)
-        : m_at(start)
-        , m_report(report)
-    {}
-
-    Status add(const Curve &c)
-    {
-        IntPoint end;
-        if (!round(c.end, end))
-            return tooLarge(c.end);
-        if (!c.arc) {
-            if (end == m_at) {
-                ++m_report.droppedZero;
-                return {};
-            }
-            push(kTypeLine, end, {}, c.travel);
-            return {};
-        }
-        IntPoint centre;
-        if (!round(c.centre, centre))
-            return tooLarge(c.centre);
-        const double bx = static_cast<double>(m_at.x) - centre.x;
-        const double by = static_cast<double>(m_at.y) - centre.y;
-        const double r = std::hypot(bx, by);
-        const std::int32_t type = c.ccw ? kTypeCcw : kTypeCw;
-        if (r == 0.0) { // the begin point on the centre: no circle
-            if (end == m_at)
-                ++m_report.droppedZero;
-            else
-                push(kTypeLine, end, {}, c.travel);
-            return {};
-        }
-        if (c.fullTurn()) {
-            push(type, m_at, centre, false);
-            return {};
-        }
-        const Vec dir = c.end - c.centre;
-        const double len = geo::Length(dir);
-        const Vec ideal = len > 0.0 ? Vec{centre.x + r * dir.x / len, centre.y + r * dir.y / len}
-                                    : Vec{static_cast<double>(end.x), static_cast<double>(end.y)};
-        if (!round(ideal, end))
-            return tooLarge(ideal);
-        if (end == m_at) {
-            // The ends met in rounding: a near-full arc stays a full turn, a
-            // tiny one has no length.
-            if (c.sweep() > kPi)
-                push(type, m_at, centre, false);
-            else
-                ++m_report.droppedZero;
-            return {};
-        }
-        if (!passes(end, centre, type) && !nearestPassing(ideal, centre, type, end)) {
-            push(kTypeLine, end, {}, false); // no whole point on that circle: its chord
-            return {};
-        }
-        push(type, end, centre, false);
-        return {};
-    }
-
-    std::vector<PosSegment> segments;
-
-private:
-    static bool round(Vec v, IntPoint &out) { return RoundToInt32(v.x, out.x) && RoundToInt32(v.y, out.y); }
-
-    static Diagnostic tooLarge(Vec v)
-    {
-        return Diagnostic{.id = sid::ImportCoordinateTooLarge,
-                          .args = {Decimal(std::fabs(v.x) > std::fabs(v.y) ? v.x : v.y)}};
-    }
-
-    bool passes(IntPoint end, IntPoint centre, std::int32_t type) const
-    {
-        PosSegment s;
-        s.type = type;
-        s.endX = end.x;
-        s.endY = end.y;
-        s.centreX = centre.x;
-        s.centreY = centre.y;
-        return CheckSegmentArc(m_at.x, m_at.y, s).result == kArcOk;
-    }
-
-    bool nearestPassing(Vec ideal, IntPoint centre, std::int32_t type, IntPoint &out) const
-    {
-        double best = std::numeric_limits<double>::infinity();
-        const auto x0 = static_cast<std::int64_t>(std::floor(ideal.x));
-        const auto y0 = static_cast<std::int64_t>(std::floor(ideal.y));
-        for (std::int64_t y = y0 - 1; y <= y0 + 2; ++y) {
-            for (std::int64_t x = x0 - 1; x <= x0 + 2; ++x) {
-                IntPoint p;
-                if (!RoundToInt32(static_cast<double>(x), p.x) || !RoundToInt32(static_cast<double>(y), p.y) || p == m_at)
-                    continue;
-                const double d = std::hypot(static_cast<double>(x) - ideal.x, static_cast<double>(y) - ideal.y);
-                if (d < best && passes(p, centre, type)) {
-                    best = d;
-                    out = p;
-                }
-            }
-        }
-        return std::isfinite(best);
-    }
-
-    void push(std::int32_t type, IntPoint end, IntPoint centre, bool travel)
-    {
-        PosSegment s;
-        s.type = type;
-        s.beginX = m_at.x;
-        s.beginY = m_at.y;
-        s.endX = end.x;
-        s.endY = end.y;
-        s.centreX = centre.x;
-        s.centreY = centre.y;
-        s.travel = travel;
-        segments.push_back(s);
-        m_at = end;
-    }
-
-    IntPoint m_at;
-    ImportReport &m_report;
-};
-
-std::size_t SegmentCount(const Curves &path)
-{
-    return static_cast<std::size_t>(std::count_if(path.begin(), path.end(), [](const Curve &c) {
-        return c.arc || c.begin != c.end;
-    }));
-}
-
-std::string Counts(const std::map<std::string, std::size_t> &counts, Lang lang)
-{
-    std::string out;
-    for (const auto &[name, n] : counts) {
-        if (!out.empty())
-            out += lang == Lang::Zh ? "，" : ", ";
-        out += name;
-        out += ' ';
-        out += std::to_string(n);
-    }
-    return out;
-}
-
-} // namespace
-
 Result<ArrangedDrawing> ArrangeDrawing(const dxf::Drawing &drawing, const ArrangeOptions &options)
 {
-    ArrangedDrawing out;
-    ImportReport &report = out.report;
-    report.skipped = drawing.skipped;
-    report.unitCode = options.unit.value_or(drawing.insUnits);
-    std::optional<double> mm = UnitMillimetres(report.unitCode);
-    if (!mm) {
-        report.unitAssumed = true;
-        report.unitCode = 4;
-        mm = 1.0;
-    }
-    const double ppm = options.pulsesPerMm > 0.0 && std::isfinite(options.pulsesPerMm)
-                           ? options.pulsesPerMm
-                           : kDefaultPulsesPerMm;
-    const double tolMm = options.toleranceMm > 0.0 && std::isfinite(options.toleranceMm)
-                             ? options.toleranceMm
-                             : kDefaultToleranceMm;
-    report.pulsesPerUnit = *mm * ppm;
-    const double tol = tolMm * ppm; // in pulses
-    const Vec start = ppm * options.startMm;
+    return Arrange(drawing, options, nullptr);
+}
 
-    // Half the tolerance for approximating curves, half for thinning runs.
-    Expander expander(drawing, tol / 2.0, report);
-    if (Status s = expander.expand(Affine::Scale(report.pulsesPerUnit, report.pulsesPerUnit),
-                                   options.layers);
-        !s)
-        return std::move(s.error());
-
-    Ordered ordered;
-    if (options.order) {
-        const std::vector<Contour> contours
-            = Chainer(expander.curves, expander.runs, tol).chain();
-        ordered = Order(contours, expander.curves, expander.runs, start, tol, report);
-    } else {
-        ordered = InDrawingOrder(expander.curves, expander.runs, start, tol, report);
-    }
-    Curves().swap(expander.curves);
-    Snap(ordered.path);
-
-    if (options.fit) {
-        geo::SimplifyCounts counts;
-        out.path = Simplified(ordered, tol / 2.0, counts);
-        report.mergedLines = counts.mergedLines;
-        report.fittedArcs = counts.fittedArcs;
-        report.fittedLines = counts.fittedLines;
-    } else {
-        out.path = ordered.path;
-    }
-
-    IntPoint startPoint;
-    if (!RoundToInt32(start.x, startPoint.x) || !RoundToInt32(start.y, startPoint.y))
-        return Diagnostic{.id = sid::ImportCoordinateTooLarge, .args = {Decimal(start.x)}};
-    Rounder rounder(startPoint, report);
-    for (const Curve &c : out.path)
-        if (Status s = rounder.add(c); !s)
-            return std::move(s.error());
-    report.segments = rounder.segments.size();
-
-    // Over the limit: the smallest tolerance (of a few steps up to 100 times
-    // the one given) whose thinning brings the outline under it.
-    if (report.segments > kMaxSegments && options.fit && report.segments <= 100 * kMaxSegments) {
-        for (const double factor : {2.0, 5.0, 10.0, 20.0, 50.0, 100.0}) {
-            geo::SimplifyCounts ignored;
-            if (SegmentCount(Simplified(ordered, factor * tol / 2.0, ignored)) <= kMaxSegments) {
-                report.toleranceForLimit = factor * tolMm;
-                break;
-            }
-        }
-    }
-
-    out.config = NewPageDefaults();
-    out.config.actionMode = 1;
-    std::uint32_t number = 0;
-    for (PosSegment &s : rounder.segments) {
-        s.number = ++number;
-        if (number <= kMaxSegments)
-            out.config.segments.emplace_hint(out.config.segments.end(), number, s);
-    }
-    out.segments = std::move(rounder.segments);
-    return out;
+Result<ArrangedDrawing> ArrangeDrawing(dxf::Drawing &&drawing, const ArrangeOptions &options)
+{
+    return Arrange(drawing, options, &drawing);
 }
 
 std::vector<std::string> DescribeReport(const ImportReport &r, Lang lang)

@@ -44,6 +44,7 @@ struct ArrangeOptions
     std::vector<std::string> layers;          // empty: every layer
     bool order = true;                        // chain and order; off keeps drawing order
     bool fit = true;                          // merge collinear lines, fit arcs
+    std::size_t keep = kMaxSegments;          // segments kept; the rest are only counted
 };
 
 // What the import did, for the user to read.
@@ -67,22 +68,24 @@ struct ImportReport
     std::optional<double> toleranceForLimit; // mm that would bring segments under 256
 };
 
-// The arranged outline: segments in machining order, keyed 1..n, absolute
-// coordinates in pulses, circle points as centres, speeds 0; travel moves
-// have PosSegment::travel set. At most kMaxSegments are kept; report.segments
-// tells how many there were.
+// The arranged outline: segments in machining order, numbered from 1, with
+// absolute coordinates in pulses (begin points filled), circle points as
+// centres, speeds 0; travel moves have PosSegment::travel set.
+// report.segments tells how many there were in all.
 struct ArrangedDrawing
 {
-    PosConfig config; // action mode absolute, the rest as NewPageDefaults()
-    std::vector<PosSegment> segments; // every segment, also beyond the limit
+    PosConfig config; // the first 256 segments keyed 1..n; action mode absolute,
+                      // the rest as NewPageDefaults()
+    std::vector<PosSegment> segments; // the first ArrangeOptions::keep segments
     ImportReport report;
-    geo::Curves path; // the outline before rounding, in pulses (for pictures)
 };
 
 // Runs the stages on a drawing. Fails (with a message) when a scaled
 // coordinate does not fit a segment's 32-bit fields or when the expansion of
 // block references exceeds its limits.
 Result<ArrangedDrawing> ArrangeDrawing(const dxf::Drawing &drawing, const ArrangeOptions &options);
+// The same, releasing the drawing as soon as it is no longer needed.
+Result<ArrangedDrawing> ArrangeDrawing(dxf::Drawing &&drawing, const ArrangeOptions &options);
 
 // The report as lines of text in a language, for the command line and the
 // wizard.

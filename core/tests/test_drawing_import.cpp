@@ -262,7 +262,7 @@ TEST_P(RealDrawings, ArrangedMotionFollowsTheDrawing)
     const std::string name = GetParam().name;
     const Result<dxf::Drawing> drawing = dxf::ReadDrawingFile(Data("dxf/") + name + ".dxf");
     ASSERT_TRUE(drawing.has_value());
-    const Result<ArrangedDrawing> arranged = ArrangeDrawing(*drawing, {});
+    const Result<ArrangedDrawing> arranged = ArrangeDrawing(*drawing, {.keep = SIZE_MAX});
     ASSERT_TRUE(arranged.has_value()) << Describe(arranged.error(), Lang::En);
 
     std::int32_t bx = 0, by = 0;
