@@ -67,6 +67,7 @@ void SetUpSegmentGrid(CVSFlexGrid *grid, const SegmentColumns &columns, int topL
     for (const auto &[c, twips] : widths)
         grid->setColWidth(c, twips);
     grid->setColComboList(kTypeColumn, Pieces(sid::TypeList));
+    grid->setRowMarkToolTip(Str(sid::TravelMove));
 }
 
 std::int64_t CellValue(const CVSFlexGrid *grid, int row, int col, NumberField field)
@@ -242,6 +243,7 @@ CGraphicDisplay *ShowSegments(QWidget *parent, const std::vector<PosSegment> &se
     display->setAttribute(Qt::WA_DeleteOnClose);
     CGraphicDisplay::Arrays &a = display->arrays();
     std::vector<std::int32_t> modes;
+    std::vector<bool> travel;
     for (std::size_t k = 0; k < segments.size(); ++k) {
         const PosSegment &s = segments[k];
         a.type[k] = s.type;
@@ -250,9 +252,11 @@ CGraphicDisplay *ShowSegments(QWidget *parent, const std::vector<PosSegment> &se
         a.centreX[k] = s.centreX;
         a.centreY[k] = s.centreY;
         modes.push_back(s.centreMode);
+        travel.push_back(s.travel);
     }
     display->setActionMode(actionMode);
     display->setCentreModes(std::move(modes));
+    display->setTravelMarks(std::move(travel));
     display->open();
     return display;
 }

@@ -6,7 +6,8 @@
 // step page makes too.
 //
 // In a segment grid, data row r (from row 2) is segment r - 1; column 0 is
-// the segment number, column 1 the instruction type.
+// the segment number, column 1 the instruction type. A row marked in the
+// grid is a travel move (PosSegment::travel).
 
 #include "guide/PosConfig.h"
 #include "wizard/Checks.h"
@@ -62,7 +63,8 @@ struct SegmentColumns
 // Sets up a segment grid as the wizard shows them: its colour, the two
 // header rows from the lists topList and bottomList (the first merged where
 // neighbouring texts repeat), the columns whose two header texts show as one
-// cell, column widths in twips, the type column's drop-down list.
+// cell, column widths in twips, the type column's drop-down list, the
+// tooltip of travel rows.
 void SetUpSegmentGrid(CVSFlexGrid *grid, const SegmentColumns &columns, int topList, int bottomList,
                       const std::vector<int> &mergedColumns,
                       const std::vector<std::pair<int, int>> &widths);
