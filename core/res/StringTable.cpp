@@ -184,6 +184,8 @@ constexpr Entry kTable[] = {
      "无法打开文件：%s"},
     {50107, "the arc's points do not fit signed 32-bit integers",
      "圆弧的端点超出32位有符号整数的范围"},
+    {50108, "the drawing holds more than %s points or values",
+     "图纸中的点或数值超过%s个"},
 
     // Configuration files.
     {50201, "not valid JSON: %s",

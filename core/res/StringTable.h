@@ -114,6 +114,7 @@ enum : int {
     DxfBinary = 50105,
     FileCannotOpen = 50106,
     DxfBadArc = 50107,
+    DxfTooLarge = 50108,
 
     JsonSyntax = 50201,
     JsonUnknownKey = 50202,
