@@ -393,11 +393,7 @@ void CSetTable::OpenImportDialog(const pos::PosConfig &arranged)
     // The dialog works on a record keyed from 0, as the DXF reader made
     // them; the grid takes it over only after OK, and the wizard's record
     // only when the page is left.
-    m_imported = std::make_unique<pos::PosConfig>(arranged);
-    m_imported->segments.clear();
-    for (const auto &[number, segment] : arranged.segments)
-        if (number >= 1)
-            m_imported->segments[number - 1] = segment;
+    m_imported = std::make_unique<pos::PosConfig>(pos::ui::KeyedFromZero(arranged));
     auto *dialog = new CImportDxf(m_imported.get(), this);
     dialog->setObjectName(QStringLiteral("importDxf"));
     dialog->setAttribute(Qt::WA_DeleteOnClose);

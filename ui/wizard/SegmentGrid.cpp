@@ -235,6 +235,16 @@ bool CheckRows(QWidget *parent, CVSFlexGrid *grid, int last, const SegmentColumn
     return true;
 }
 
+PosConfig KeyedFromZero(const PosConfig &arranged)
+{
+    PosConfig record = arranged;
+    record.segments.clear();
+    for (const auto &[number, segment] : arranged.segments)
+        if (number >= 1)
+            record.segments[number - 1] = segment;
+    return record;
+}
+
 CGraphicDisplay *ShowSegments(QWidget *parent, const std::vector<PosSegment> &segments,
                               int actionMode)
 {

@@ -165,6 +165,10 @@ bool ConfirmArc(const ArcPrompt &prompt, std::int32_t beginX, std::int32_t begin
 bool CheckRows(QWidget *parent, CVSFlexGrid *grid, int last, const SegmentColumns &columns,
                int actionMode, const std::function<PosSegment(int)> &segment);
 
+// An arranged drawing's outline (keyed from 1) as the Import DXF dialog
+// takes a record: keyed from 0, as the DXF reader keys them.
+PosConfig KeyedFromZero(const PosConfig &arranged);
+
 // Opens a trajectory display of the segments beside parent, for the action
 // mode; it deletes itself when closed.
 CGraphicDisplay *ShowSegments(QWidget *parent, const std::vector<PosSegment> &segments,
