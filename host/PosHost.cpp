@@ -3,6 +3,8 @@
 #include "GuideLibrary.h"
 #include "codegen/GeneratePou.h"
 #include "codegen/PouReader.h"
+#include "geometry/DrawingImport.h"
+#include "geometry/DxfDrawing.h"
 #include "geometry/DxfReader.h"
 #include "guide/ConfigJson.h"
 #include "guide/FileIo.h"
@@ -11,7 +13,10 @@
 #include "res/StringTable.h"
 #include "wizard/Checks.h"
 
+#include <array>
 #include <cerrno>
+#include <charconv>
+#include <cmath>
 #include <filesystem>
 #include <new>
 #include <optional>
@@ -33,12 +38,13 @@ struct Command
     bool takesRaw;    // --raw
     bool takesName;   // --name NAME
     bool takesPlugin; // --plugin PATH
+    bool takesArrange = false; // --arrange and its options
 };
 
 constexpr Command kCommands[] = {
     {"generate", 1, 1, true, false, false, false},  // CONFIG.json
     {"check", 1, 1, false, false, false, false},    // CONFIG.json
-    {"import-dxf", 1, 1, true, true, false, false}, // FILE.dxf
+    {"import-dxf", 1, 1, true, true, false, false, true}, // FILE.dxf
     {"decode", 1, 1, true, false, true, false},     // FILE.il
     {"new", 0, 1, false, false, false, true},       // [PROJECT.json]
     {"modify", 2, 2, false, false, false, true},    // NAME PROJECT.json
@@ -55,7 +61,76 @@ struct Options
     std::optional<std::string> plugin;
     std::optional<Lang> lang; // when --lang was given
     bool raw = false;
+    bool arrange = false;
+    ArrangeOptions arrangeOptions;
+    std::array<std::uint32_t, 3> speeds{}; // initial, maximum, acceleration time
+    bool arrangeOnly = false; // an option that needs --arrange was given
 };
+
+// A number that fills the whole text, in the given range.
+bool ParseNumber(const std::string &text, double low, double high, double &out)
+{
+    const char *first = text.data();
+    const char *last = first + text.size();
+    const auto [ptr, ec] = std::from_chars(first, last, out);
+    return first != last && ptr == last && ec == std::errc() && std::isfinite(out) && out >= low
+           && out <= high;
+}
+
+// "A,B,..." split at the commas.
+std::vector<std::string> SplitList(const std::string &text)
+{
+    std::vector<std::string> parts;
+    std::size_t from = 0;
+    for (;;) {
+        const std::size_t comma = text.find(',', from);
+        parts.push_back(text.substr(from, comma - from));
+        if (comma == std::string::npos)
+            return parts;
+        from = comma + 1;
+    }
+}
+
+// The value of one of --arrange's options; false when it is not one.
+bool ParseArrangeValue(const std::string &option, const std::string &value, Options &options)
+{
+    ArrangeOptions &a = options.arrangeOptions;
+    if (option == "--pulses-per-mm")
+        return ParseNumber(value, 1e-9, 1e9, a.pulsesPerMm) && a.pulsesPerMm > 0.0;
+    if (option == "--tolerance")
+        return ParseNumber(value, 1e-9, 1e6, a.toleranceMm) && a.toleranceMm > 0.0;
+    if (option == "--unit") {
+        a.unit = UnitFromName(value);
+        return a.unit.has_value();
+    }
+    if (option == "--layers") {
+        a.layers = SplitList(value);
+        return true;
+    }
+    const std::vector<std::string> parts = SplitList(value);
+    if (option == "--start") {
+        return parts.size() == 2 && ParseNumber(parts[0], -1e12, 1e12, a.startMm.x)
+               && ParseNumber(parts[1], -1e12, 1e12, a.startMm.y);
+    }
+    if (option == "--speeds") {
+        if (parts.size() != 3)
+            return false;
+        for (std::size_t i = 0; i < 3; ++i) {
+            double v = 0.0;
+            if (!ParseNumber(parts[i], 0.0, 4294967295.0, v) || v != std::floor(v))
+                return false;
+            options.speeds[i] = static_cast<std::uint32_t>(v);
+        }
+        return true;
+    }
+    return false;
+}
+
+bool IsArrangeOption(const std::string &arg)
+{
+    return arg == "--pulses-per-mm" || arg == "--tolerance" || arg == "--unit"
+           || arg == "--layers" || arg == "--start" || arg == "--speeds";
+}
 
 // --lang en|zh anywhere on the line, else the locale. Found before the rest
 // is parsed, so that even a usage error speaks the chosen language.
@@ -118,12 +193,24 @@ int ParseOptions(const std::vector<std::string> &args, Options &options, std::os
             options.plugin = args[++i];
         } else if (arg == "--raw" && command.takesRaw) {
             options.raw = true;
+        } else if (arg == "--arrange" && command.takesArrange) {
+            options.arrange = true;
+        } else if (IsArrangeOption(arg) && command.takesArrange) {
+            if (!hasValue)
+                return badOption();
+            if (!ParseArrangeValue(arg, args[i + 1], options))
+                return Usage(err, lang,
+                             Format(Text(sid::CliBadValue, lang), {arg, args[i + 1]}));
+            ++i;
+            options.arrangeOnly = true;
         } else {
             return badOption();
         }
     }
     if (positional.size() < command.minArguments || positional.size() > command.maxArguments)
         return Usage(err, lang);
+    if ((options.arrangeOnly && !options.arrange) || (options.arrange && options.raw))
+        return Usage(err, lang, std::string(Text(sid::CliArrangeOnly, lang)));
     if (!positional.empty())
         options.input = positional.front();
     options.arguments = std::move(positional);
@@ -237,8 +324,38 @@ PosConfig ImportedConfiguration(const PosConfig &record, bool &cut)
     return config;
 }
 
+// The drawing in machining order, as ArrangeDrawing leaves it; the report
+// goes to err.
+int ImportArranged(const Options &options, std::ostream &out, std::ostream &err, Lang lang)
+{
+    const Result<dxf::Drawing> drawing = dxf::ReadDrawingFile(options.input);
+    if (!drawing) {
+        err << Format(Text(sid::DxfReadFailed, lang), {options.input}) << '\n'
+            << Describe(drawing.error(), lang) << '\n';
+        return kExitFailed;
+    }
+    Result<ArrangedDrawing> arranged = ArrangeDrawing(*drawing, options.arrangeOptions);
+    if (!arranged) {
+        arranged.error().file = options.input;
+        Report(err, arranged.error(), lang);
+        return kExitFailed;
+    }
+    for (const std::string &line : DescribeReport(arranged->report, lang))
+        err << line << '\n';
+    PosConfig &config = arranged->config;
+    for (auto &[number, segment] : config.segments) {
+        segment.beginX = segment.beginY = 0; // the table has no begin point
+        segment.initialSpeed = options.speeds[0];
+        segment.maxSpeed = options.speeds[1];
+        segment.accDecTime = options.speeds[2];
+    }
+    return Emit(WriteConfigJson(config), options, out, err, lang);
+}
+
 int ImportDxf(const Options &options, std::ostream &out, std::ostream &err, Lang lang)
 {
+    if (options.arrange)
+        return ImportArranged(options, out, err, lang);
     const Result<PosConfig> record = CDxfReader().ReadDxfFile(options.input);
     if (!record) {
         err << Format(Text(sid::DxfReadFailed, lang), {options.input}) << '\n'

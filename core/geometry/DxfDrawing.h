@@ -67,7 +67,8 @@ struct Entity
     std::uint32_t layer = 0;  // index into Drawing::layers
     long long line = 0;       // line of the entity's type name
     std::array<double, 3> extrusion{0.0, 0.0, 1.0};
-    double elevation = 0.0;   // z of the entity's plane (ARC, CIRCLE, polylines, INSERT)
+    double elevation = 0.0;   // z of the entity's plane (ARC, CIRCLE, polylines, INSERT);
+                              // ELLIPSE: z of the major axis end
     // LINE: a, b. ARC, CIRCLE: a = centre. ELLIPSE: a = centre, b = major
     // axis end relative to the centre. INSERT: a = insertion point.
     std::array<double, 2> a{};

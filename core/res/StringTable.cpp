@@ -232,6 +232,11 @@ constexpr Entry kTable[] = {
      "      check the configuration and list every problem\n"
      "  pos-host import-dxf FILE.dxf [-o CONFIG.json] [--raw] [--lang en|zh]\n"
      "      read the LINE, ARC and LWPOLYLINE entities of a drawing\n"
+     "  pos-host import-dxf FILE.dxf --arrange [--pulses-per-mm P] [--unit UNIT]\n"
+     "      [--tolerance MM] [--start X,Y] [--layers A,B,...] [--speeds INITIAL,MAXIMUM,ACC_MS]\n"
+     "      [-o CONFIG.json] [--lang en|zh]\n"
+     "      scale the drawing to pulses and put it in machining order, travel moves between\n"
+     "      its contours (defaults: 100 pulses/mm, the drawing's unit or mm, 0.01 mm, 0,0)\n"
      "  pos-host decode FILE.il [--name NAME] [-o CONFIG.json] [--lang en|zh]\n"
      "      rebuild the configuration from a generated subprogram\n"
      "  pos-host new [PROJECT.json] [--lang en|zh] [--plugin PATH]\n"
@@ -248,6 +253,11 @@ constexpr Entry kTable[] = {
      "      检查配置并列出所有问题\n"
      "  pos-host import-dxf 文件.dxf [-o 配置.json] [--raw] [--lang en|zh]\n"
      "      读取图纸中的LINE、ARC和LWPOLYLINE图元\n"
+     "  pos-host import-dxf 文件.dxf --arrange [--pulses-per-mm 脉冲数] [--unit 单位]\n"
+     "      [--tolerance 毫米] [--start X,Y] [--layers 图层,...] [--speeds 初速,最高速,加减速毫秒]\n"
+     "      [-o 配置.json] [--lang en|zh]\n"
+     "      将图纸换算为脉冲并按加工顺序排列，轮廓之间加入空行程\n"
+     "      （默认：每毫米100脉冲，图纸单位或毫米，公差0.01毫米，起点0,0）\n"
      "  pos-host decode 文件.il [--name 名称] [-o 配置.json] [--lang en|zh]\n"
      "      由生成的子程序还原配置\n"
      "  pos-host new [项目.json] [--lang en|zh] [--plugin 路径]\n"
@@ -307,6 +317,38 @@ constexpr Entry kTable[] = {
      "未选择图层：请至少选择一个图层。"},
     {50444, "Travel move: runs between contours and cuts nothing",
      "空行程：在轮廓之间移动，不加工"},
+
+    // The arranged drawing import.
+    {50500, "the drawing expands to more than %d curves",
+     "图纸展开后的曲线超过%d条"},
+    {50501, "block references are nested deeper than %d levels (block \"%s\")",
+     "块参照的嵌套超过%d层（块“%s”）"},
+    {50502, "the coordinate %s pulses does not fit a signed 32-bit integer; use fewer pulses per millimetre",
+     "坐标%s脉冲超出32位有符号整数的范围，请减小每毫米脉冲数"},
+    {50510, "Read: %s (%d curves from block references)",
+     "读取：%s（其中%d条曲线来自块参照）"},
+    {50511, "Left out: %s",
+     "未导入：%s"},
+    {50512, "Unit: %s; scale: %s pulses per drawing unit",
+     "单位：%s；比例：每图纸单位%s脉冲"},
+    {50513, "Unit: %s (the drawing gives none; assumed); scale: %s pulses per drawing unit",
+     "单位：%s（图纸未指定，按此假定）；比例：每图纸单位%s脉冲"},
+    {50514, "Contours: %d closed, %d open; travel moves: %d",
+     "轮廓：封闭%d个，开放%d个；空行程：%d段"},
+    {50515, "Lines merged: %d; arcs fitted: %d (for %d lines); curves approximated: %d",
+     "合并直线：%d条；拟合圆弧：%d段（替代%d条直线）；近似曲线：%d条"},
+    {50516, "Segments without length after rounding, left out: %d",
+     "取整后长度为零而略去的段：%d"},
+    {50517, "Segments: %d",
+     "段数：%d"},
+    {50518, "Segments: %d, %d more than the limit of %d; only the first ones are taken",
+     "段数：%d，超出上限%d段（上限%d段），只取前面的段"},
+    {50519, "Segments: %d, %d more than the limit of %d; only the first ones are taken. A tolerance of %s mm brings them under the limit",
+     "段数：%d，超出上限%d段（上限%d段），只取前面的段。公差设为%s毫米即可低于上限"},
+    {50520, "%s: \"%s\" is not a valid value",
+     "%s：“%s”不是有效的值"},
+    {50521, "--pulses-per-mm, --unit, --tolerance, --start, --layers and --speeds go with --arrange, and --arrange not with --raw",
+     "--pulses-per-mm、--unit、--tolerance、--start、--layers和--speeds须与--arrange同用，--arrange不能与--raw同用"},
 };
 // clang-format on
 

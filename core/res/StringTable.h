@@ -161,6 +161,23 @@ enum : int {
     ToleranceForLimit = 50442, // the tolerance that would keep it within the limit
     NoLayerChosen = 50443,
     TravelMove = 50444, // what a travel row is, for its tooltip
+
+    // The arranged drawing import.
+    ImportTooLarge = 50500,
+    ImportNesting = 50501,
+    ImportCoordinateTooLarge = 50502,
+    ReportRead = 50510,
+    ReportSkipped = 50511,
+    ReportUnit = 50512,
+    ReportUnitAssumed = 50513,
+    ReportContours = 50514,
+    ReportFitting = 50515,
+    ReportDropped = 50516,
+    ReportSegments = 50517,
+    ReportOverLimit = 50518,
+    ReportOverLimitTolerance = 50519,
+    CliBadValue = 50520,
+    CliArrangeOnly = 50521,
 };
 } // namespace sid
 
