@@ -128,7 +128,7 @@ void Shoot(const QString &lang)
         return;
     }
     CImportDxf import(&*drawing);
-    import.resize(800, 380);
+    import.resize(860, 380);
     import.show();
     import.grid()->select(9, 1);
     Settle();
@@ -155,7 +155,7 @@ void Shoot(const QString &lang)
     if (const pos::ArrangedDrawing *arranged = options.arranged()) {
         pos::PosConfig record = pos::ui::KeyedFromZero(arranged->config);
         CImportDxf arrangedImport(&record);
-        arrangedImport.resize(800, 380);
+        arrangedImport.resize(860, 380);
         arrangedImport.show();
         int travel = 2;
         while (travel < arrangedImport.grid()->rows() - 1

@@ -64,7 +64,7 @@ CImportDxf::CImportDxf(pos::PosConfig *config, QWidget *parent)
     connect(g, &CVSFlexGrid::mouseUp, m_menu,
             [this](int button, int, double, double) { m_menu->mouseUp(button); });
     pos::ui::SetUpSegmentGrid(g, kColumns, pos::sid::ImportHeaderTop, pos::sid::ImportHeaderBottom,
-                              {kColNumber, kColType}, {{kColType, 1500}});
+                              {kColNumber, kColType}, {{kColType, 2000}});
     g->setRows(kFirstRow + 1);
     FillGrid();
 }
