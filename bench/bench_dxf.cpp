@@ -7,6 +7,7 @@
 // of LINE, ARC and LWPOLYLINE entities as a CAD program writes them (handles,
 // owner, layer and subclass groups, Z values, coordinates with ten decimals).
 
+#include "DrawingWriter.h"
 #include "geometry/DxfReader.h"
 
 #include <benchmark/benchmark.h>
@@ -27,54 +28,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-class DrawingWriter
-{
-public:
-    explicit DrawingWriter(std::FILE *file)
-        : m_file(file)
-    {}
-
-    void pair(const char *code, std::string_view value)
-    {
-        m_buffer += code;
-        m_buffer += '\n';
-        m_buffer += value;
-        m_buffer += '\n';
-        if (m_buffer.size() > (1u << 20))
-            flush();
-    }
-
-    void number(const char *code, double value)
-    {
-        char text[64];
-        const auto [end, ec]
-            = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 10);
-        pair(code,
-             std::string_view(text, ec == std::errc() ? static_cast<std::size_t>(end - text) : 0));
-    }
-
-    void handle()
-    {
-        char text[32];
-        const auto [end, ec] = std::to_chars(text, text + sizeof text, ++m_handle, 16);
-        pair("  5", std::string_view(text, static_cast<std::size_t>(end - text)));
-    }
-
-    void flush()
-    {
-        m_written += std::fwrite(m_buffer.data(), 1, m_buffer.size(), m_file);
-        m_buffer.clear();
-    }
-
-    std::size_t written() const { return m_written + m_buffer.size(); }
-
-private:
-    std::FILE *m_file;
-    std::string m_buffer;
-    std::size_t m_written = 0;
-    unsigned long long m_handle = 0x100;
-};
-
 void Generate(const std::string &path, std::size_t bytes)
 {
     std::FILE *file = std::fopen(path.c_str(), "wb");
@@ -82,7 +35,7 @@ void Generate(const std::string &path, std::size_t bytes)
         std::perror(path.c_str());
         std::exit(1);
     }
-    DrawingWriter w(file);
+    bench::DrawingWriter w(file);
     w.pair("  0", "SECTION");
     w.pair("  2", "HEADER");
     w.pair("  9", "$ACADVER");

@@ -32,7 +32,7 @@ constexpr double kTurn = 2.0 * kPi;
 // are refused with a message.
 constexpr int kMaxBlockDepth = 16;
 constexpr std::size_t kMaxCurves = std::size_t{1} << 22; // 4,194,304
-constexpr std::size_t kMaxVisits = std::size_t{1} << 24;
+constexpr std::size_t kMaxVisits = std::size_t{1} << 22;
 
 struct Unit
 {
@@ -1105,11 +1105,11 @@ Result<ArrangedDrawing> ArrangeDrawing(const dxf::Drawing &drawing, const Arrang
     out.config.actionMode = 1;
     std::uint32_t number = 0;
     for (PosSegment &s : rounder.segments) {
-        if (number == kMaxSegments)
-            break;
         s.number = ++number;
-        out.config.segments.emplace_hint(out.config.segments.end(), number, s);
+        if (number <= kMaxSegments)
+            out.config.segments.emplace_hint(out.config.segments.end(), number, s);
     }
+    out.segments = std::move(rounder.segments);
     return out;
 }
 
@@ -1119,10 +1119,8 @@ std::vector<std::string> DescribeReport(const ImportReport &r, Lang lang)
     const auto add = [&](int id, std::initializer_list<FormatArg> args) {
         lines.push_back(Format(Text(id, lang), args));
     };
-    std::string read = Counts(r.read, lang);
-    if (read.empty())
-        read = "-";
-    add(sid::ReportRead, {read, std::int64_t(r.expanded)});
+    add(sid::ReportRead,
+        {r.read.empty() ? std::string("-") : Counts(r.read, lang), std::int64_t(r.expanded)});
     if (!r.skipped.empty())
         add(sid::ReportSkipped, {Counts(r.skipped, lang)});
     add(r.unitAssumed ? sid::ReportUnitAssumed : sid::ReportUnit,

@@ -74,6 +74,7 @@ struct ImportReport
 struct ArrangedDrawing
 {
     PosConfig config; // action mode absolute, the rest as NewPageDefaults()
+    std::vector<PosSegment> segments; // every segment, also beyond the limit
     ImportReport report;
     geo::Curves path; // the outline before rounding, in pulses (for pictures)
 };
