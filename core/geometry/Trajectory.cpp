@@ -188,6 +188,7 @@ std::vector<TrajectoryPrimitive> BuildTrajectory(std::span<const TrajectoryInput
 
         TrajectoryPrimitive p;
         p.segment = ++number;
+        p.travel = s.travel;
         p.start = ToVec(x, y);
         p.end = ToVec(ex, ey);
         MakeLine(p);
@@ -202,6 +203,28 @@ std::vector<TrajectoryPrimitive> BuildTrajectory(std::span<const TrajectoryInput
         out.push_back(p);
         x = ex;
         y = ey;
+    }
+    return out;
+}
+
+std::vector<TrajectoryPrimitive> PrimitivesOf(std::span<const geo::Curve> curves)
+{
+    std::vector<TrajectoryPrimitive> out;
+    out.reserve(curves.size());
+    for (const geo::Curve &c : curves) {
+        TrajectoryPrimitive p;
+        p.segment = static_cast<int>(out.size()) + 1;
+        p.travel = c.travel;
+        p.start = {c.begin.x, c.begin.y};
+        p.end = {c.end.x, c.end.y};
+        if (c.arc && c.radius() > 0.0) {
+            p.kind = PrimitiveKind::Arc;
+            p.centre = {c.centre.x, c.centre.y};
+            p.radius = c.radius();
+            p.startAngle = std::atan2(c.begin.y - c.centre.y, c.begin.x - c.centre.x);
+            p.sweep = c.ccw ? c.sweep() : -c.sweep();
+        }
+        out.push_back(p);
     }
     return out;
 }

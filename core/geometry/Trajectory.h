@@ -9,6 +9,8 @@
 // as seen with Y upwards; an arc's sweep is positive counter-clockwise and
 // negative clockwise.
 
+#include "geometry/Curve.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -33,6 +35,7 @@ struct TrajectoryInput
     std::int32_t endY = 0;
     std::int32_t centreX = 0; // circle point (arcs only)
     std::int32_t centreY = 0;
+    bool travel = false; // a move between contours: drawn dashed
 
     friend bool operator==(const TrajectoryInput &, const TrajectoryInput &) = default;
 };
@@ -52,8 +55,9 @@ struct TrajectoryPrimitive
     Vec2 centre;
     double radius = 0.0;
     double startAngle = 0.0;
-    double sweep = 0.0; // signed: positive counter-clockwise, negative clockwise
-    int segment = 0;    // 1-based segment number
+    double sweep = 0.0;  // signed: positive counter-clockwise, negative clockwise
+    int segment = 0;     // 1-based segment number
+    bool travel = false; // a move between contours that cuts nothing
 };
 
 // Builds the chain. actionMode 1 is absolute: every end and circle point is
@@ -73,6 +77,10 @@ struct TrajectoryPrimitive
 // Type 0 and unknown types are straight lines.
 std::vector<TrajectoryPrimitive> BuildTrajectory(std::span<const TrajectoryInput> segments,
                                                  int actionMode);
+
+// What a chain of curves draws, as it stands (the arranged drawing before
+// its points are rounded): one primitive per curve, numbered from 1.
+std::vector<TrajectoryPrimitive> PrimitivesOf(std::span<const geo::Curve> curves);
 
 // Where the arc drawn for p ends (on its circle); for a line, p.end.
 Vec2 DrawnEnd(const TrajectoryPrimitive &p);

@@ -306,6 +306,18 @@ constexpr Entry kTable[] = {
     {50433, "%s changed while the wizard was open",
      "%s在向导打开期间被修改"},
 
+    // Taking an arranged drawing into the wizard.
+    {50440, "Drawing coordinates are absolute: the action mode is set to absolute.",
+     "图纸坐标为绝对坐标：动作模式已设为绝对方式。"},
+    {50441, "The arranged outline has %d segments, more than %d: only the first %d are taken.",
+     "整理后的轮廓有%d条线段，超过%d条：只取前%d条。"},
+    {50442, "A tolerance of %s mm would bring it within the limit.",
+     "公差设为%s mm即可不超过上限。"},
+    {50443, "No layer is chosen: choose at least one.",
+     "未选择图层：请至少选择一个图层。"},
+    {50444, "Travel move: runs between contours and cuts nothing",
+     "空行程：在轮廓之间移动，不加工"},
+
     // The arranged drawing import.
     {50500, "the drawing expands to more than %d curves",
      "图纸展开后的曲线超过%d条"},

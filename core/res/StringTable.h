@@ -155,6 +155,13 @@ enum : int {
     NotWritten = 50432,
     ProjectChanged = 50433,
 
+    // Taking an arranged drawing into the wizard.
+    ActionModeSetAbsolute = 50440,
+    SegmentsOverLimit = 50441, // the arranged outline is cut at the segment limit
+    ToleranceForLimit = 50442, // the tolerance that would keep it within the limit
+    NoLayerChosen = 50443,
+    TravelMove = 50444, // what a travel row is, for its tooltip
+
     // The arranged drawing import.
     ImportTooLarge = 50500,
     ImportNesting = 50501,

@@ -122,6 +122,26 @@ TEST(BuildTrajectory, PassThroughPointsOnOneLineOrNotDistinctGiveAStraightLine)
 
 // --- Bounds and hit test ----------------------------------------------------
 
+TEST(Travel, CurvesDrawAsTheyStandAndTravelMarksReachThePrimitives)
+{
+    using geo::Curve;
+    const geo::Curves curves = {
+        Curve::Line({-5, 0}, {0, 0}, true), Curve::Arc({100, 0}, {0, 100}, {0, 0}, true),
+        Curve::Arc({100, 0}, {0, 100}, {0, 0}, false), Curve::Arc({0, 50}, {0, 50}, {0, 0}, false)};
+    const auto p = PrimitivesOf(curves);
+    ASSERT_EQ(p.size(), 4u);
+    EXPECT_EQ(std::tuple(p[0].kind, p[0].travel, p[1].travel, p[3].segment),
+              std::tuple(PrimitiveKind::Line, true, false, 4));
+    EXPECT_TRUE(Near(p[0].start, {-5, 0}));
+    EXPECT_NEAR(p[1].sweep, kPi / 2, 1e-12);
+    EXPECT_NEAR(p[2].sweep, -1.5 * kPi, 1e-12);
+    EXPECT_NEAR(p[3].sweep, -2 * kPi, 1e-12) << "a full turn";
+    EXPECT_TRUE(Near(DrawnEnd(p[2]), {0, 100}, 1e-9));
+    TrajectoryInput travel = Seg(1, 10, 0);
+    travel.travel = true;
+    EXPECT_TRUE(Build({Seg(1, 5, 0), travel})[1].travel) << "a chain of segments keeps them too";
+}
+
 TEST(TrajectoryBounds, HoldTheOriginAndTheExtremesAnArcPasses)
 {
     const BoundingBox example = TrajectoryBounds(Build(kExample));

@@ -1,15 +1,21 @@
 // Renders the table page, its context menu, the Import DXF dialog with a
-// real drawing and its menu, and the trajectory display, in English and in
-// Chinese, to PNGs for the documentation:
+// real drawing and its menu, the trajectory display, the drawing options of
+// a plate with two holes and the Import DXF dialog on what they arranged, in
+// English and in Chinese, to PNGs for the documentation:
 //   shot_table DIR
 // writes DIR/table-page-en.png, DIR/table-page-zh.png, DIR/table-menu-en.png,
 // DIR/table-menu-zh.png, DIR/import-dxf-en.png, DIR/import-dxf-zh.png,
-// DIR/import-menu-en.png, DIR/import-menu-zh.png, DIR/display-dialog-en.png
-// and DIR/display-dialog-zh.png.
+// DIR/import-menu-en.png, DIR/import-menu-zh.png, DIR/display-dialog-en.png,
+// DIR/display-dialog-zh.png, DIR/drawing-options-en.png,
+// DIR/drawing-options-zh.png, DIR/import-arranged-en.png and
+// DIR/import-arranged-zh.png. The options are the defaults: the user's
+// remembered ones are not read.
 
 #include "controls/CVSFlexGrid.h"
+#include "dialogs/CDrawingOptions.h"
 #include "dialogs/CGraphicDisplay.h"
 #include "dialogs/CImportDxf.h"
+#include "geometry/DxfDrawing.h"
 #include "geometry/DxfReader.h"
 #include "guide/PosConfig.h"
 #include "res/StringTable.h"
@@ -21,6 +27,8 @@
 #include <QFile>
 #include <QMenu>
 #include <QPainter>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTranslator>
 
 #include <cstdio>
@@ -120,7 +128,7 @@ void Shoot(const QString &lang)
         return;
     }
     CImportDxf import(&*drawing);
-    import.resize(800, 380);
+    import.resize(860, 380);
     import.show();
     import.grid()->select(9, 1);
     Settle();
@@ -128,6 +136,37 @@ void Shoot(const QString &lang)
     {
         const std::unique_ptr<QMenu> menu = import.CreateContextMenu();
         Save(MenuWithSubmenu(menu.get(), "reverseMenu"), QStringLiteral("import-menu") + suffix);
+    }
+
+    // The options of a drawing with an outer contour and two holes, and the
+    // Import DXF dialog on the outline they give, a travel row current.
+    pos::Result<pos::dxf::Drawing> plate
+        = pos::dxf::ReadDrawingFile(POS_TEST_DATA_DIR "/table/plate_with_holes.dxf");
+    if (!plate) {
+        std::fprintf(stderr, "cannot read the plate drawing\n");
+        g_ok = false;
+        return;
+    }
+    CDrawingOptions options(std::move(*plate));
+    options.resize(860, 520);
+    options.show();
+    Settle();
+    Save(options.grab(), QStringLiteral("drawing-options") + suffix);
+    if (const pos::ArrangedDrawing *arranged = options.arranged()) {
+        pos::PosConfig record = pos::ui::KeyedFromZero(arranged->config);
+        CImportDxf arrangedImport(&record);
+        arrangedImport.resize(860, 380);
+        arrangedImport.show();
+        int travel = 2;
+        while (travel < arrangedImport.grid()->rows() - 1
+               && !arrangedImport.grid()->isRowMarked(travel))
+            ++travel;
+        arrangedImport.grid()->select(travel, 1);
+        Settle();
+        Save(arrangedImport.grab(), QStringLiteral("import-arranged") + suffix);
+    } else {
+        std::fprintf(stderr, "the plate drawing was not arranged\n");
+        g_ok = false;
     }
 
     // The trajectory display of the page's rows.
@@ -153,6 +192,8 @@ int main(int argc, char **argv)
         return 2;
     }
     g_dir = QString::fromLocal8Bit(argv[1]);
+    const QTemporaryDir settings; // the defaults, never what a user chose
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
 
     pos::SetLanguage(pos::Lang::En);
     Shoot(QStringLiteral("en"));

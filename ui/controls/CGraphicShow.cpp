@@ -32,6 +32,7 @@ const QColor kHover(20, 60, 120);
 const QColor kCurrent(225, 105, 20);
 const QColor kStart(40, 160, 70);
 const QColor kLabel(95, 95, 95);
+const QColor kTravel(140, 140, 140);
 
 QPointF ToQt(pos::Vec2 v)
 {
@@ -75,6 +76,7 @@ bool CGraphicShow::DrawTrajectory(const std::int32_t *centreX, const std::int32_
         in.endY = at(endY, i);
         in.centreX = at(centreX, i);
         in.centreY = at(centreY, i);
+        in.travel = i < m_travelMarks.size() && m_travelMarks[i];
     }
     m_current = current;
 
@@ -105,6 +107,23 @@ void CGraphicShow::setCentreModes(std::vector<std::int32_t> modes)
     m_centreModes = std::move(modes);
 }
 
+void CGraphicShow::setTravelMarks(std::vector<bool> marks)
+{
+    m_travelMarks = std::move(marks);
+}
+
+void CGraphicShow::ShowPrimitives(std::vector<pos::TrajectoryPrimitive> primitives)
+{
+    m_inputs.clear();
+    m_builtActionMode = -1; // the next DrawTrajectory builds its chain again
+    takePrimitives(std::move(primitives));
+    m_current = 0;
+    m_fitted = true;
+    m_view = pos::FitView(m_bounds, width(), height(), kMargin);
+    setHover(0);
+    update();
+}
+
 QSize CGraphicShow::sizeHint() const
 {
     return {320, 320};
@@ -126,8 +145,13 @@ void CGraphicShow::fitToWindow()
 
 void CGraphicShow::rebuild()
 {
-    m_primitives = pos::BuildTrajectory(m_inputs, m_actionMode);
+    takePrimitives(pos::BuildTrajectory(m_inputs, m_actionMode));
     m_builtActionMode = m_actionMode;
+}
+
+void CGraphicShow::takePrimitives(std::vector<pos::TrajectoryPrimitive> primitives)
+{
+    m_primitives = std::move(primitives);
     m_bounds = pos::TrajectoryBounds(m_primitives);
     m_labels.clear();
     m_labels.reserve(m_primitives.size());
@@ -456,22 +480,25 @@ void CGraphicShow::paintEvent(QPaintEvent *e)
     // Dense chains get hairlines: they are clearer and several times faster
     // to rasterise than wider antialiased strokes.
     painter.setBrush(Qt::NoBrush);
-    QPen pen(kSegment, n > 64 ? 1.0 : 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-    painter.setPen(pen);
+    const double thin = n > 64 ? 1.0 : 1.6;
+    // Travel moves cut nothing: dashed, and grey unless they are picked out.
+    const auto penFor = [this](std::size_t i, const QColor &colour, double penWidth) {
+        const bool travel = m_primitives[i].travel;
+        return QPen(colour, penWidth, travel ? Qt::DashLine : Qt::SolidLine,
+                    travel ? Qt::FlatCap : Qt::RoundCap, Qt::RoundJoin);
+    };
     for (std::size_t i = 0; i < n; ++i) {
-        if (i != current && i != hovered)
+        if (i != current && i != hovered) {
+            painter.setPen(penFor(i, m_primitives[i].travel ? kTravel : kSegment, thin));
             paintPrimitive(painter, i, clip);
+        }
     }
     if (hovered < n && hovered != current) {
-        pen.setColor(kHover);
-        pen.setWidthF(2.4);
-        painter.setPen(pen);
+        painter.setPen(penFor(hovered, kHover, 2.4));
         paintPrimitive(painter, hovered, clip);
     }
     if (current < n) {
-        pen.setColor(kCurrent);
-        pen.setWidthF(3.2);
-        painter.setPen(pen);
+        painter.setPen(penFor(current, kCurrent, 3.2));
         paintPrimitive(painter, current, clip);
     }
     // Arrows on top of their lines; the current and the hovered segment's
@@ -483,7 +510,7 @@ void CGraphicShow::paintEvent(QPaintEvent *e)
         paintArrow(painter, hovered, kHover);
     for (std::size_t i = 0; i < n; ++i) {
         if (i != current && i != hovered)
-            paintArrow(painter, i, kSegment);
+            paintArrow(painter, i, m_primitives[i].travel ? kTravel : kSegment);
     }
 
     // Numbers; the current and the hovered segment's claim their place first.

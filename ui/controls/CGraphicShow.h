@@ -7,7 +7,8 @@
 // the origin and runs as the PLC moves (see pos::BuildTrajectory). The wheel
 // zooms about the cursor, dragging with the left button pans, a double-click
 // fits the whole chain again, and hovering a segment tells its number and
-// end point (tooltip and hoverChanged).
+// end point (tooltip and hoverChanged). Travel moves between contours are
+// drawn dashed.
 
 #include "geometry/Trajectory.h"
 
@@ -48,6 +49,15 @@ public:
     // Centre mode per segment (0 centre point, 1 pass-through point); a
     // segment without an entry uses 0. Takes effect at the next DrawTrajectory.
     void setCentreModes(std::vector<std::int32_t> modes);
+    // Travel marks per segment (true: a move between contours, drawn
+    // dashed); a segment without an entry is none. Takes effect at the next
+    // DrawTrajectory.
+    void setTravelMarks(std::vector<bool> marks);
+
+    // Shows primitives as they are, in place of a chain of segments (the
+    // arranged drawing before rounding), fitted to the window; current and
+    // hover work by their order.
+    void ShowPrimitives(std::vector<pos::TrajectoryPrimitive> primitives);
 
     // What the view shows, for status bars and tests.
     const std::vector<pos::TrajectoryPrimitive> &primitives() const { return m_primitives; }
@@ -83,6 +93,7 @@ protected:
 
 private:
     void rebuild();
+    void takePrimitives(std::vector<pos::TrajectoryPrimitive> primitives);
     void setHover(int segment);
     void updateHoverAt(QPointF pos);
     QString segmentText(int segment) const;
@@ -103,6 +114,7 @@ private:
 
     int m_actionMode = 0;
     std::vector<std::int32_t> m_centreModes;
+    std::vector<bool> m_travelMarks;
 
     pos::ViewTransform m_view;
     bool m_fitted = true;

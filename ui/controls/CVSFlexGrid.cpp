@@ -261,6 +261,21 @@ void CVSFlexGrid::setCellForeColor(int row1, int col1, int row2, int col2, const
                      std::max(row1, row2) - kFixedRows, std::max(col1, col2), color);
 }
 
+bool CVSFlexGrid::isRowMarked(int row) const
+{
+    return m_model->marked(row - kFixedRows);
+}
+
+void CVSFlexGrid::setRowMarked(int row, bool marked)
+{
+    m_model->setMarked(row - kFixedRows, marked);
+}
+
+void CVSFlexGrid::setRowMarkToolTip(const QString &text)
+{
+    m_model->setMarkToolTip(text);
+}
+
 QColor CVSFlexGrid::cellForeColor(int row, int col) const
 {
     return m_model->fore(row - kFixedRows, col);
@@ -409,16 +424,22 @@ void CVSFlexGrid::moveToNextCell()
 
 bool CVSFlexGrid::viewportEvent(QEvent *event)
 {
-    // A text cut short by its column shows whole as a tooltip.
+    // A text cut short by its column shows whole as a tooltip, and a marked
+    // row tells what its mark means.
     if (event->type() == QEvent::ToolTip) {
         auto *help = static_cast<QHelpEvent *>(event);
         const QModelIndex index = indexAt(help->pos());
         const QString text = index.data(Qt::DisplayRole).toString();
         const QRect cell = visualRect(index);
+        QStringList tips;
         if (index.isValid() && fontMetrics().horizontalAdvance(text) + 8 > cell.width())
-            QToolTip::showText(help->globalPos(), text, viewport(), cell);
-        else
+            tips << text;
+        if (const QString mark = index.data(Qt::ToolTipRole).toString(); !mark.isEmpty())
+            tips << mark;
+        if (tips.isEmpty())
             QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), tips.join(QLatin1Char('\n')), viewport(), cell);
         return true;
     }
     return QTableView::viewportEvent(event);

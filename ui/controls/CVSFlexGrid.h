@@ -131,6 +131,13 @@ public:
     void setCellForeColor(int row1, int col1, int row2, int col2, const QColor &color);
     QColor cellForeColor(int row, int col) const;
 
+    // A mark on a data row (a travel move of an imported drawing) that goes
+    // with the row when rows are inserted, removed or swapped; marked rows
+    // show in grey italics with the tooltip text.
+    bool isRowMarked(int row) const;
+    void setRowMarked(int row, bool marked);
+    void setRowMarkToolTip(const QString &text);
+
     // Background of the data cells and of the header rows.
     void setBackColor(const QColor &color);
     void setBackColorFixed(const QColor &color);
@@ -149,7 +156,8 @@ public:
     // Copies selectedRowsText() to the clipboard.
     void copySelectedRows();
 
-    // Every data row's texts; setDataRows replaces the data rows whole.
+    // Every data row's texts; setDataRows replaces the data rows' texts
+    // whole (a row that stays keeps its mark).
     std::vector<QStringList> dataRows() const;
     void setDataRows(const std::vector<QStringList> &rows);
 

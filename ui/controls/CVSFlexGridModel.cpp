@@ -1,12 +1,15 @@
 #include "controls/CVSFlexGridModel.h"
 
 #include <QBrush>
+#include <QFont>
 #include <QPersistentModelIndex>
 
 #include <algorithm>
 #include <limits>
 
 namespace {
+
+const QColor kMarkedColour(110, 110, 110);
 
 std::size_t Size(int n)
 {
@@ -54,7 +57,19 @@ QVariant CVSFlexGridModel::data(const QModelIndex &index, int role) const
     case Qt::EditRole:
         return cell.text;
     case Qt::ForegroundRole:
-        return cell.fore.isValid() ? QVariant(QBrush(cell.fore)) : QVariant();
+        if (cell.fore.isValid())
+            return QBrush(cell.fore);
+        return marked(index.row()) ? QVariant(QBrush(kMarkedColour)) : QVariant();
+    case Qt::FontRole:
+        if (marked(index.row())) {
+            QFont italic; // only the style: the rest comes from the view
+            italic.setItalic(true);
+            return italic;
+        }
+        return {};
+    case Qt::ToolTipRole:
+        return marked(index.row()) && !m_markToolTip.isEmpty() ? QVariant(m_markToolTip)
+                                                               : QVariant();
     case Qt::TextAlignmentRole:
         return static_cast<int>(alignment(index.column()));
     default:
@@ -116,6 +131,7 @@ bool CVSFlexGridModel::insertRows(int row, int count, const QModelIndex &parent)
         return false;
     beginInsertRows({}, row, row + count - 1);
     m_rows.insert(m_rows.begin() + row, Size(count), emptyRow());
+    m_marks.insert(m_marks.begin() + row, Size(count), false);
     endInsertRows();
     return true;
 }
@@ -126,6 +142,7 @@ bool CVSFlexGridModel::removeRows(int row, int count, const QModelIndex &parent)
         return false;
     beginRemoveRows({}, row, row + count - 1);
     m_rows.erase(m_rows.begin() + row, m_rows.begin() + row + count);
+    m_marks.erase(m_marks.begin() + row, m_marks.begin() + row + count);
     endRemoveRows();
     return true;
 }
@@ -251,8 +268,24 @@ void CVSFlexGridModel::setTexts(const std::vector<QStringList> &rows)
 {
     beginResetModel();
     m_rows.assign(rows.size(), emptyRow());
+    m_marks.resize(rows.size(), false);
     for (std::size_t r = 0; r < rows.size(); ++r)
         for (int c = 0; c < columnCount() && c < rows[r].size(); ++c)
             m_rows[r][Size(c)].text = rows[r][c];
     endResetModel();
+}
+
+bool CVSFlexGridModel::marked(int row) const
+{
+    return row >= 0 && row < rowCount() && m_marks[Size(row)];
+}
+
+void CVSFlexGridModel::setMarked(int row, bool marked)
+{
+    if (row < 0 || row >= rowCount() || m_marks[Size(row)] == marked)
+        return;
+    m_marks[Size(row)] = marked;
+    if (columnCount() > 0)
+        emit dataChanged(index(row, 0), index(row, columnCount() - 1),
+                         {Qt::ForegroundRole, Qt::FontRole, Qt::ToolTipRole});
 }

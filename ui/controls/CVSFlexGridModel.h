@@ -59,9 +59,17 @@ public:
     Qt::Alignment alignment(int col) const;
     void setAlignment(int col, Qt::Alignment alignment);
 
-    // Every row's texts; setTexts replaces the rows whole.
+    // Every row's texts; setTexts replaces the rows' texts whole (a row
+    // that stays keeps its mark).
     std::vector<QStringList> texts() const;
     void setTexts(const std::vector<QStringList> &rows);
+
+    // A mark on a row that goes with the row when rows are inserted or
+    // removed around it; a marked row shows in grey italics with the mark's
+    // tooltip. New rows are unmarked.
+    bool marked(int row) const;
+    void setMarked(int row, bool marked);
+    void setMarkToolTip(const QString &text) { m_markToolTip = text; }
 
 private:
     struct Cell
@@ -80,6 +88,8 @@ private:
     std::vector<Cell> emptyRow() const;
 
     std::vector<std::vector<Cell>> m_rows;
+    std::vector<bool> m_marks; // one per row
+    QString m_markToolTip;
     std::vector<Column> m_columns;
     EditHook m_editHook;
 };

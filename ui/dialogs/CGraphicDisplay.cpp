@@ -32,6 +32,11 @@ void CGraphicDisplay::setCentreModes(std::vector<std::int32_t> modes)
     m_ui.display->setCentreModes(std::move(modes));
 }
 
+void CGraphicDisplay::setTravelMarks(std::vector<bool> marks)
+{
+    m_ui.display->setTravelMarks(std::move(marks));
+}
+
 void CGraphicDisplay::OnInitDialog()
 {
     if (m_initialised)

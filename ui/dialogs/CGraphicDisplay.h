@@ -36,9 +36,11 @@ public:
     const Arrays &arrays() const { return m_arrays; }
 
     // How the view reads the points: action mode 0 incremental, 1 absolute;
-    // centre mode per segment (0 centre point, 1 pass-through point).
+    // centre mode per segment (0 centre point, 1 pass-through point); travel
+    // marks per segment (drawn dashed).
     void setActionMode(int mode);
     void setCentreModes(std::vector<std::int32_t> modes);
+    void setTravelMarks(std::vector<bool> marks);
 
     // Hands the arrays to the view once; showing the dialog runs it.
     void OnInitDialog();

@@ -64,7 +64,7 @@ CImportDxf::CImportDxf(pos::PosConfig *config, QWidget *parent)
     connect(g, &CVSFlexGrid::mouseUp, m_menu,
             [this](int button, int, double, double) { m_menu->mouseUp(button); });
     pos::ui::SetUpSegmentGrid(g, kColumns, pos::sid::ImportHeaderTop, pos::sid::ImportHeaderBottom,
-                              {kColNumber, kColType}, {{kColType, 1500}});
+                              {kColNumber, kColType}, {{kColType, 2000}});
     g->setRows(kFirstRow + 1);
     FillGrid();
 }
@@ -105,6 +105,7 @@ void CImportDxf::FillGrid()
         g->setTextMatrix(r, kColumns.endX, QString::number(s.endX));
         g->setTextMatrix(r, kColumns.endY(), QString::number(s.endY));
         pos::ui::WriteCircleCells(g, r, kColumns, s);
+        g->setRowMarked(r, s.travel);
     }
     g->setCellForeColor(kFirstRow, kColBeginX, g->rows() - 1, kColBeginY, kBeginColour);
 }
@@ -122,7 +123,7 @@ std::int32_t CImportDxf::CellValue(int row, int col) const
 
 // The row's segment as the table page takes it over: the begin point, the
 // centre mode (0: the circle point is the centre), the speeds and the time
-// stay 0.
+// stay 0; a travel row stays one.
 pos::PosSegment CImportDxf::RowSegment(int row) const
 {
     pos::PosSegment s;
@@ -132,6 +133,7 @@ pos::PosSegment CImportDxf::RowSegment(int row) const
     s.endY = CellValue(row, kColumns.endY());
     s.centreX = CellValue(row, kColumns.centreX);
     s.centreY = CellValue(row, kColumns.centreY());
+    s.travel = grid()->isRowMarked(row);
     return s;
 }
 
@@ -313,6 +315,9 @@ void CImportDxf::SwapRows(int a, int b)
         g->setTextMatrix(a, c, g->textMatrix(b, c));
         g->setTextMatrix(b, c, first);
     }
+    const bool travel = g->isRowMarked(a);
+    g->setRowMarked(a, g->isRowMarked(b));
+    g->setRowMarked(b, travel);
 }
 
 void CImportDxf::OnMoveUp()

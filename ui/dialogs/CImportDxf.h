@@ -5,7 +5,8 @@
 // the table page takes it over: delete rows, move rows up and down, reverse
 // one or all segments, shift one or all by a displacement, view the
 // trajectory. OK checks the table and rewrites the record's segments from
-// it; Cancel leaves the record as the reader built it.
+// it; Cancel leaves the record as the reader built it. Travel moves of an
+// arranged drawing are marked rows, and the mark goes with the row.
 //
 // Coordinates here are absolute drawing coordinates: each arc is checked
 // against the end point of the row before it, and the trajectory is shown in

@@ -1,20 +1,25 @@
 // The table page driven as a user drives it: the editing rules, the checks
 // when the page is left, the context menu and its commands, copy and paste,
-// the trajectory display and the way in from a DXF drawing; the Import DXF
-// dialog on a record as the reader makes them; the coordinate move and the
-// speeds-and-time dialogs.
+// the trajectory display and the way in from a DXF drawing through its
+// options; the Import DXF dialog on a record as the reader makes them; travel
+// rows; the coordinate move and the speeds-and-time dialogs.
 #include "WidgetTestSupport.h"
 
 #include "controls/CGraphicShow.h"
 #include "dialogs/CCoordinateMove.h"
+#include "dialogs/CDrawingOptions.h"
 #include "dialogs/CGraphicDisplay.h"
 #include "dialogs/CSetSpeeds.h"
 
+#include <QCheckBox>
 #include <QClipboard>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QRadioButton>
+#include <QSettings>
 
 using namespace pos;
 using namespace pos::test;
@@ -30,7 +35,7 @@ PosConfig Outline(int actionMode, const std::vector<PosSegment> &segments)
     return record;
 }
 
-const QString kDrawing = QStringLiteral(POS_TEST_DATA_DIR "/table/line_and_arcs.dxf");
+const QString kPlate = QStringLiteral(POS_TEST_DATA_DIR "/table/plate_with_holes.dxf");
 
 // Four joined segments as the DXF reader makes them, keyed from 0, begin
 // points filled, no speeds: an arc about its own beginning (first rows are
@@ -50,6 +55,47 @@ PosConfig Drawing(std::size_t count = 4)
     for (std::uint32_t k = 0; k < count; ++k)
         record.segments[k] = all[k];
     return record;
+}
+
+// The rows of a grid from row 2 on, or the segments of a record, as travel
+// marks: "-T--".
+QString Marks(const CVSFlexGrid *grid)
+{
+    QString out;
+    for (int r = CVSFlexGrid::kFixedRows; r < grid->rows(); ++r)
+        out += grid->isRowMarked(r) ? 'T' : '-';
+    return out;
+}
+QString Marks(const PosConfig &record)
+{
+    QString out;
+    for (const auto &[key, s] : record.segments)
+        out += s.travel ? 'T' : '-';
+    return out;
+}
+
+// The drawing options start from their defaults.
+void ForgetDrawingOptions()
+{
+    QSettings(QStringLiteral("POS"), QCoreApplication::applicationName()).clear();
+}
+
+template<typename T = QDoubleSpinBox>
+T *Field(const QWidget *dialog, const char *name)
+{
+    return dialog->findChild<T *>(name);
+}
+
+// Waits for the options dialog to arrange what was changed.
+bool Settled(const CDrawingOptions *options)
+{
+    return QTest::qWaitFor([options] { return !options->isPending(); }, 2000);
+}
+
+void Click(const QWidget *dialog, const char *button)
+{
+    QTest::mouseClick(Field<QPushButton>(dialog, button), Qt::LeftButton);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 } // namespace
@@ -326,24 +372,170 @@ TEST(TablePage, SpeedsAndTimeForTheSelectedRowsAtOnce)
 
 // --- from a DXF drawing --------------------------------------------------------------------
 
-TEST(TableImport, ADrawingGoesThroughTheImportDialogIntoTheGrid)
+TEST(TableImport, ADrawingGoesThroughItsOptionsAndTheImportDialogIntoTheGridAsAbsolute)
 {
+    ForgetDrawingOptions();
     TablePage t;
     const QString missing = QStringLiteral(POS_TEST_DATA_DIR "/no such drawing.dxf");
-    t.prompts.openFile(missing).openFile(kDrawing).answer(QMessageBox::Ok).answer(QMessageBox::Ok);
+    t.prompts.openFile(missing).answer(QMessageBox::Ok);
     t.click("loadDxfButton");
     EXPECT_EQ(t.prompts.last(), "Reading of " + QDir::toNativeSeparators(missing)
                                     + " file failed. Is it already opened or damaged?");
+    for (const bool first : {true, false}) {
+        t.prompts.openFile(kPlate);
+        t.click("loadDxfButton");
+        auto *options = t.child<CDrawingOptions>("drawingOptions");
+        ASSERT_NE(options, nullptr);
+        EXPECT_TRUE(options->isModal());
+        ASSERT_NE(options->arranged(), nullptr) << "arranged as it opens";
+        EXPECT_EQ(Field<QLabel>(options, "drawingUnitValue")->text(), "mm");
+        EXPECT_EQ(Field<QListWidget>(options, "layerList")->item(0)->text(), "holes (2)");
+        const PosConfig before = options->arranged()->config;
+        Field(options, "pulsesSpin")->setValue(first ? 10.0 : 100.0);
+        ASSERT_TRUE(Settled(options));
+        const PosConfig arranged = options->arranged()->config;
+        EXPECT_EQ(arranged.segments.at(2).endX * (first ? 10 : 1),
+                  before.segments.at(2).endX * (first ? 1 : 10));
+        EXPECT_EQ(options->preview()->primitives().size(), options->arranged()->path.size());
+        Click(options, "okButton");
+
+        auto *import = t.child<CImportDxf>("importDxf");
+        ASSERT_NE(import, nullptr);
+        EXPECT_EQ(import->grid()->rows() - 2, static_cast<int>(arranged.segments.size()));
+        EXPECT_EQ(import->grid()->textMatrix(3, 4), QString::number(arranged.segments.at(2).endX));
+        EXPECT_EQ(Marks(import->grid()), Marks(arranged));
+        EXPECT_TRUE(Marks(arranged).contains('T')) << "holes are reached by travel moves";
+        t.prompts.answer(QMessageBox::Ok); // the begin points go
+        if (first)
+            t.prompts.answer(QMessageBox::Ok); // the note, only while the mode was not absolute
+        import->accept();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(t.prompts.last(),
+                  first ? "Drawing coordinates are absolute: the action mode is set to absolute."
+                        : QString::fromUtf8(Text(sid::DropBeginPoints)));
+        EXPECT_EQ(t.config.actionMode, 1);
+        EXPECT_EQ(Marks(t.grid), Marks(arranged));
+        ASSERT_TRUE(t.page.CommitTable(false));
+        EXPECT_EQ(Marks(t.config), Marks(arranged));
+    }
+}
+
+TEST(TableImport, CancelInEitherDialogLeavesThePageAndTheOptionsAsTheyWere)
+{
+    ForgetDrawingOptions();
+    TablePage t(LinesRecord(2));
+    const std::vector<QStringList> rows = t.grid->dataRows();
+    t.prompts.openFile(kPlate).openFile(kPlate).openFile(kPlate);
     t.click("loadDxfButton");
-    auto *import = t.child<CImportDxf>("importDxf");
-    ASSERT_NE(import, nullptr);
-    EXPECT_TRUE(import->isModal());
-    EXPECT_EQ(import->grid()->textMatrix(3, 7), "50");
-    EXPECT_EQ(t.column(0), "|||") << "nothing taken over before OK, nor from a file not read";
-    import->accept();
-    EXPECT_EQ(t.row(2), "1|Straight line||0|0|0|100|0||");
-    EXPECT_EQ(t.row(3), "2|Counterclockwise arc|Designate center point|0|0|0|100|100|100|50");
-    EXPECT_TRUE(t.config.segments.empty()) << "the record waits for the page to be left";
+    Field(t.child<CDrawingOptions>("drawingOptions"), "pulsesSpin")->setValue(5);
+    Click(t.child<CDrawingOptions>("drawingOptions"), "cancelButton");
+    EXPECT_EQ(t.child<CImportDxf>("importDxf"), nullptr);
+    t.click("loadDxfButton");
+    auto *options = t.child<CDrawingOptions>("drawingOptions");
+    EXPECT_EQ(Field(options, "pulsesSpin")->value(), 100.0) << "Cancel remembers nothing";
+    Field(options, "startXSpin")->setValue(-20);
+    Click(options, "okButton");
+    Click(t.child<CImportDxf>("importDxf"), "cancelButton");
+    EXPECT_EQ(t.grid->dataRows(), rows);
+    EXPECT_EQ(t.config.actionMode, 0);
+    t.click("loadDxfButton");
+    EXPECT_EQ(Field(t.child<CDrawingOptions>("drawingOptions"), "startXSpin")->value(), -20.0)
+        << "OK remembers the options";
+    Click(t.child<CDrawingOptions>("drawingOptions"), "cancelButton");
+    ForgetDrawingOptions();
+}
+
+TEST(DrawingOptions, WhatCannotBeArrangedGreysOkAndTooManySegmentsWarn)
+{
+    // Layer "far" ends beyond any 32-bit pulse count; layer "dashes" holds
+    // 300 short lines apart from each other.
+    dxf::Drawing drawing;
+    drawing.insUnits = 4;
+    drawing.layers = {"far", "dashes"};
+    drawing.entities.push_back(dxf::Entity{.layer = 0, .a = {0, 0}, .b = {1e12, 0}});
+    for (int i = 0; i < 300; ++i)
+        drawing.entities.push_back(dxf::Entity{.layer = 1,
+                                               .a = {3.0 * (i % 20), 3.0 * (i / 20)},
+                                               .b = {3.0 * (i % 20) + 1, 3.0 * (i / 20)}});
+    CDrawingOptions d(drawing);
+    d.show();
+    const auto *ok = Field<QPushButton>(&d, "okButton");
+    const auto *message = Field<QLabel>(&d, "messageLabel");
+    EXPECT_FALSE(ok->isEnabled());
+    EXPECT_EQ(d.arranged(), nullptr);
+    EXPECT_TRUE(message->isVisible());
+    EXPECT_FALSE(message->text().isEmpty());
+    EXPECT_TRUE(d.preview()->primitives().empty());
+
+    QListWidget *layers = Field<QListWidget>(&d, "layerList");
+    layers->findItems("far (1)", Qt::MatchExactly).front()->setCheckState(Qt::Unchecked);
+    ASSERT_TRUE(Settled(&d));
+    EXPECT_TRUE(ok->isEnabled());
+    ASSERT_NE(d.arranged(), nullptr);
+    EXPECT_GT(d.arranged()->report.segments, 256u);
+    EXPECT_TRUE(message->isVisible());
+    EXPECT_TRUE(message->text().startsWith(
+        QStringLiteral("The arranged outline has %1 segments, more than 256: only the first 256 "
+                       "are taken.")
+            .arg(d.arranged()->report.segments)))
+        << message->text().toStdString();
+
+    layers->findItems("dashes (300)", Qt::MatchExactly).front()->setCheckState(Qt::Unchecked);
+    ASSERT_TRUE(Settled(&d));
+    EXPECT_FALSE(ok->isEnabled());
+    EXPECT_EQ(message->text(), "No layer is chosen: choose at least one.");
+    d.accept();
+    EXPECT_EQ(d.result(), QDialog::Rejected) << "OK takes nothing then";
+}
+
+// --- travel rows ---------------------------------------------------------------------
+
+TEST(TravelRows, MarksGoWithTheirRowsAndReachTheSegments)
+{
+    // Import DXF: straight lines as the reader keys them, the second a travel move.
+    PosConfig drawing;
+    for (std::uint32_t k = 0; k < 4; ++k)
+        drawing.segments[k] = PosSegment{0, kTypeLine, 0, 0, 0, 0, 0, 0, 10 * int(k + 1), 0, 0, 0};
+    drawing.segments[1].travel = true;
+    {
+        ImportDialog d(drawing);
+        EXPECT_EQ(Marks(d.grid), "-T--");
+        const QModelIndex travel = d.grid->model()->index(1, 4);
+        EXPECT_EQ(travel.data(Qt::ToolTipRole).toString(),
+                  "Travel move: runs between contours and cuts nothing");
+        EXPECT_TRUE(travel.data(Qt::FontRole).value<QFont>().italic());
+        EXPECT_FALSE(d.grid->model()->index(0, 4).data(Qt::ToolTipRole).isValid());
+        d.menu(3, 4, "moveDown");
+        d.menu(4, 4, "reverseCurrent");
+        d.put(4, 4, "35"); // an edited row stays what it was
+        EXPECT_EQ(Marks(d.grid), "--T-");
+        d.prompts.answer(QMessageBox::Ok);
+        d.click("okButton");
+        EXPECT_EQ(Marks(d.config), "--T-");
+    }
+    // The table page: rows inserted and deleted around a travel row.
+    PosConfig record = LinesRecord(3, 1);
+    record.segments[2].travel = true;
+    TablePage t(record);
+    EXPECT_EQ(Marks(t.grid), "-T-");
+    t.menu(3, 5, "insertSection");
+    t.prompts.answer(QMessageBox::Yes);
+    t.menu(2, 5, "deleteRow");
+    EXPECT_EQ(Marks(t.grid), "-T-");
+    EXPECT_EQ(t.column(6), "0|20|30");
+    t.menu(2, 5, "showAll");
+    auto *display = t.child<CGraphicDisplay>("graphicDisplay");
+    ASSERT_NE(display, nullptr);
+    const auto &drawn = display->display()->primitives();
+    ASSERT_EQ(drawn.size(), 3u);
+    EXPECT_EQ(std::tuple(drawn[0].travel, drawn[1].travel, drawn[2].travel),
+              std::tuple(false, true, false));
+    display->close();
+    ASSERT_TRUE(t.page.CommitTable(false));
+    EXPECT_EQ(Marks(t.config), "-T-");
+    const PosConfig plain = LinesRecord(3, 1);
+    t.page.FillGridFromRecord(&plain);
+    EXPECT_EQ(Marks(t.grid), "---") << "a record without travel moves clears the marks";
 }
 
 TEST(TablePage, InChinese)
@@ -538,6 +730,8 @@ TEST(SmallDialogs, InChinese)
 {
     InChinese zh;
     EXPECT_EQ(CGraphicDisplay(0).windowTitle(), "轨迹图形显示");
+    const CDrawingOptions options{dxf::Drawing{}};
+    EXPECT_EQ(Field<QLabel>(&options, "drawingUnitValue")->text(), "未给出：按毫米处理");
     CCoordinateMove move;
     EXPECT_EQ(move.findChild<QLabel *>("xLabel")->text(), "X轴位移量：");
     CSetSpeeds speeds;

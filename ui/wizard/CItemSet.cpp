@@ -56,6 +56,12 @@ void CItemSet::OnInitDialog()
     m_ui.stepRadio->setChecked(true);
 }
 
+void CItemSet::ShowActionMode(int mode)
+{
+    if (mode == 0 || mode == 1)
+        m_ui.actionCombo->setCurrentIndex(mode);
+}
+
 void CItemSet::OnSelchangePulseMode()
 {
     // Two independent pulse outputs name the ports by direction of travel.

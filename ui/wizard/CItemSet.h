@@ -22,6 +22,8 @@ public:
     bool SavePage() override;
     // minD <= start D element <= maxD, else message 10039 with the focus on the field.
     bool CheckStartAddress();
+    // Shows an action mode that a later page set (an imported drawing is absolute).
+    void ShowActionMode(int mode);
 
     std::uint32_t m_nStartAddress = 0;
     int m_nInputMode = -1; // 0 step by step, 1 table

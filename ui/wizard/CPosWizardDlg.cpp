@@ -103,8 +103,11 @@ void CPosWizardDlg::OnPrevious()
         break;
     case TablePage:
         if (auto *table = qobject_cast<CSetTable *>(page(TablePage)))
-            if (table->CommitTable(true))
+            if (table->CommitTable(true)) {
+                if (auto *items = qobject_cast<CItemSet *>(page(ItemPage)); items && m_pConfig)
+                    items->ShowActionMode(m_pConfig->actionMode);
                 ShowPage(ItemPage);
+            }
         break;
     case NamePage:
         if (m_nSegmentPage == StepPage || m_nSegmentPage == TablePage)

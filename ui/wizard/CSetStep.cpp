@@ -175,6 +175,7 @@ void CSetStep::ShowTrajectory()
     for (auto *a : {&m_pCentreX, &m_pCentreY, &m_pBeginX, &m_pBeginY, &m_pEndY, &m_pEndX, &m_pType})
         a->assign(count, 0);
     std::vector<std::int32_t> modes(count, 0);
+    std::vector<bool> travel(count, false);
     for (std::size_t k = 0; k < count; ++k) {
         const auto it = m_pConfig->segments.find(static_cast<std::uint32_t>(k + 1));
         if (it == m_pConfig->segments.end())
@@ -188,9 +189,11 @@ void CSetStep::ShowTrajectory()
         m_pCentreX[k] = s.centreX;
         m_pCentreY[k] = s.centreY;
         modes[k] = s.centreMode;
+        travel[k] = s.travel;
     }
     m_ui.display->setActionMode(m_pConfig->actionMode);
     m_ui.display->setCentreModes(std::move(modes));
+    m_ui.display->setTravelMarks(std::move(travel));
     m_ui.display->DrawTrajectory(m_pCentreX.data(), m_pCentreY.data(), m_pBeginX.data(),
                                  m_pBeginY.data(), m_pEndX.data(), m_pEndY.data(), m_pType.data(),
                                  m_nShowCount, currentSection(), true);

@@ -1,8 +1,9 @@
 #include "wizard/CSetTable.h"
 
 #include "controls/CVSFlexGrid.h"
+#include "dialogs/CDrawingOptions.h"
 #include "dialogs/CImportDxf.h"
-#include "geometry/DxfReader.h"
+#include "geometry/DxfDrawing.h"
 #include "guide/Prompter.h"
 #include "res/UiText.h"
 #include "wizard/Checks.h"
@@ -135,6 +136,7 @@ pos::PosSegment CSetTable::RowSegment(int row) const
     s.endY = static_cast<std::int32_t>(CellValue(row, kColEndY));
     s.centreX = static_cast<std::int32_t>(CellValue(row, kColCentreX));
     s.centreY = static_cast<std::int32_t>(CellValue(row, kColCentreY));
+    s.travel = grid()->isRowMarked(row);
     return s; // no begin point: the table has none
 }
 
@@ -168,6 +170,7 @@ void CSetTable::FillGridFromRecord(const pos::PosConfig *record)
         g->setTextMatrix(r, kColEndX, QString::number(s.endX));
         g->setTextMatrix(r, kColEndY, QString::number(s.endY));
         pos::ui::WriteCircleCells(g, r, kColumns, s);
+        g->setRowMarked(r, s.travel);
     }
 }
 
@@ -365,26 +368,52 @@ void CSetTable::OnLoadDxfFile()
     if (path.isEmpty())
         return;
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    pos::Result<pos::PosConfig> record
-        = pos::CDxfReader().ReadDxfFile(QFile::encodeName(path).toStdString());
+    pos::Result<pos::dxf::Drawing> drawing
+        = pos::dxf::ReadDrawingFile(QFile::encodeName(path).toStdString());
     QGuiApplication::restoreOverrideCursor();
-    if (!record) {
+    if (!drawing) {
         pos::ui::ShowOk(
             this, StrF(pos::sid::DxfReadFailed, {QDir::toNativeSeparators(path).toStdString()}));
         return;
     }
-    // The dialog works on the drawing's own record; the grid takes it over
-    // only after OK, and the wizard's record only when the page is left.
-    m_imported = std::make_unique<pos::PosConfig>(std::move(*record));
+    // First the options of the import, then the arranged outline in the
+    // Import DXF dialog; Cancel in either leaves the page as it was.
+    auto *options = new CDrawingOptions(std::move(*drawing), this);
+    options->setObjectName(QStringLiteral("drawingOptions"));
+    options->setAttribute(Qt::WA_DeleteOnClose);
+    connect(options, &QDialog::accepted, this, [this, options] {
+        if (const pos::ArrangedDrawing *arranged = options->arranged())
+            OpenImportDialog(arranged->config);
+    });
+    options->open();
+}
+
+void CSetTable::OpenImportDialog(const pos::PosConfig &arranged)
+{
+    // The dialog works on a record keyed from 0, as the DXF reader made
+    // them; the grid takes it over only after OK, and the wizard's record
+    // only when the page is left.
+    m_imported = std::make_unique<pos::PosConfig>(pos::ui::KeyedFromZero(arranged));
     auto *dialog = new CImportDxf(m_imported.get(), this);
     dialog->setObjectName(QStringLiteral("importDxf"));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &QDialog::finished, this, [this](int result) {
-        if (result == QDialog::Accepted && m_imported)
+        if (result == QDialog::Accepted && m_imported) {
             FillGridFromRecord(m_imported.get());
+            TakeAbsoluteMode();
+        }
         m_imported.reset();
     });
     dialog->open();
+}
+
+void CSetTable::TakeAbsoluteMode()
+{
+    // A drawing's coordinates are absolute.
+    if (!m_pConfig || m_pConfig->actionMode == 1)
+        return;
+    m_pConfig->actionMode = 1;
+    pos::ui::ShowOk(this, Str(pos::sid::ActionModeSetAbsolute), QMessageBox::Information);
 }
 
 // --- checks and commit ------------------------------------------------------------

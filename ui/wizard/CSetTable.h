@@ -4,7 +4,10 @@
 // row r is segment r - 1). The user picks a row's instruction type from a
 // drop-down list, types speeds, time and points, inserts and deletes rows
 // from the right-click menu, views the trajectory up to the current row or
-// of all rows, or loads a DXF drawing through the Import DXF dialog.
+// of all rows, or loads a DXF drawing: its import options first, then the
+// arranged outline in the Import DXF dialog. Taking a drawing sets the
+// absolute action mode (drawing coordinates are absolute); its travel moves
+// stay marked rows.
 //
 // The grid is the page's only working copy of the table: the record's
 // segments are rebuilt from it only by CommitTable, when the frame's Next or
@@ -85,6 +88,9 @@ private:
     bool CheckTableCapacity();
     std::int64_t CellValue(int row, int col) const;
     pos::PosSegment RowSegment(int row) const;
+    // Opens the Import DXF dialog on an arranged outline (keyed from 1).
+    void OpenImportDialog(const pos::PosConfig &arranged);
+    void TakeAbsoluteMode();
     std::vector<int> SelectedFilledRows() const;
 
     Ui::CSetTable m_ui;

@@ -67,6 +67,7 @@ void SetUpSegmentGrid(CVSFlexGrid *grid, const SegmentColumns &columns, int topL
     for (const auto &[c, twips] : widths)
         grid->setColWidth(c, twips);
     grid->setColComboList(kTypeColumn, Pieces(sid::TypeList));
+    grid->setRowMarkToolTip(Str(sid::TravelMove));
 }
 
 std::int64_t CellValue(const CVSFlexGrid *grid, int row, int col, NumberField field)
@@ -234,6 +235,16 @@ bool CheckRows(QWidget *parent, CVSFlexGrid *grid, int last, const SegmentColumn
     return true;
 }
 
+PosConfig KeyedFromZero(const PosConfig &arranged)
+{
+    PosConfig record = arranged;
+    record.segments.clear();
+    for (const auto &[number, segment] : arranged.segments)
+        if (number >= 1)
+            record.segments[number - 1] = segment;
+    return record;
+}
+
 CGraphicDisplay *ShowSegments(QWidget *parent, const std::vector<PosSegment> &segments,
                               int actionMode)
 {
@@ -242,6 +253,7 @@ CGraphicDisplay *ShowSegments(QWidget *parent, const std::vector<PosSegment> &se
     display->setAttribute(Qt::WA_DeleteOnClose);
     CGraphicDisplay::Arrays &a = display->arrays();
     std::vector<std::int32_t> modes;
+    std::vector<bool> travel;
     for (std::size_t k = 0; k < segments.size(); ++k) {
         const PosSegment &s = segments[k];
         a.type[k] = s.type;
@@ -250,9 +262,11 @@ CGraphicDisplay *ShowSegments(QWidget *parent, const std::vector<PosSegment> &se
         a.centreX[k] = s.centreX;
         a.centreY[k] = s.centreY;
         modes.push_back(s.centreMode);
+        travel.push_back(s.travel);
     }
     display->setActionMode(actionMode);
     display->setCentreModes(std::move(modes));
+    display->setTravelMarks(std::move(travel));
     display->open();
     return display;
 }

@@ -6,7 +6,8 @@
 // step page makes too.
 //
 // In a segment grid, data row r (from row 2) is segment r - 1; column 0 is
-// the segment number, column 1 the instruction type.
+// the segment number, column 1 the instruction type. A row marked in the
+// grid is a travel move (PosSegment::travel).
 
 #include "guide/PosConfig.h"
 #include "wizard/Checks.h"
@@ -62,7 +63,8 @@ struct SegmentColumns
 // Sets up a segment grid as the wizard shows them: its colour, the two
 // header rows from the lists topList and bottomList (the first merged where
 // neighbouring texts repeat), the columns whose two header texts show as one
-// cell, column widths in twips, the type column's drop-down list.
+// cell, column widths in twips, the type column's drop-down list, the
+// tooltip of travel rows.
 void SetUpSegmentGrid(CVSFlexGrid *grid, const SegmentColumns &columns, int topList, int bottomList,
                       const std::vector<int> &mergedColumns,
                       const std::vector<std::pair<int, int>> &widths);
@@ -162,6 +164,10 @@ bool ConfirmArc(const ArcPrompt &prompt, std::int32_t beginX, std::int32_t begin
 // segment(row) gives a row's segment.
 bool CheckRows(QWidget *parent, CVSFlexGrid *grid, int last, const SegmentColumns &columns,
                int actionMode, const std::function<PosSegment(int)> &segment);
+
+// An arranged drawing's outline (keyed from 1) as the Import DXF dialog
+// takes a record: keyed from 0, as the DXF reader keys them.
+PosConfig KeyedFromZero(const PosConfig &arranged);
 
 // Opens a trajectory display of the segments beside parent, for the action
 // mode; it deletes itself when closed.

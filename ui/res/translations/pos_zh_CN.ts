@@ -40,6 +40,73 @@
     </message>
 </context>
 <context>
+    <name>CDrawingOptions</name>
+    <message>
+        <source>Drawing Options</source>
+        <translation>图纸导入选项</translation>
+    </message>
+    <message>
+        <source>Unit in the drawing:</source>
+        <translation>图纸中的单位：</translation>
+    </message>
+    <message>
+        <source>&amp;Unit used:</source>
+        <translation>使用的单位(&amp;U)：</translation>
+    </message>
+    <message>
+        <source>&amp;Pulses per mm:</source>
+        <translation>每毫米脉冲数(&amp;P)：</translation>
+    </message>
+    <message>
+        <source>&amp;Tolerance (mm):</source>
+        <translation>公差(mm)(&amp;T)：</translation>
+    </message>
+    <message>
+        <source>Start &amp;X (mm):</source>
+        <translation>起点X(mm)(&amp;X)：</translation>
+    </message>
+    <message>
+        <source>Start &amp;Y (mm):</source>
+        <translation>起点Y(mm)(&amp;Y)：</translation>
+    </message>
+    <message>
+        <source>&amp;Layers (entities):</source>
+        <translation>图层（图元数）(&amp;L)：</translation>
+    </message>
+    <message>
+        <source>Put in machining &amp;order</source>
+        <translation>按加工顺序排列(&amp;O)</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>确定</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>Preview of the arranged outline</source>
+        <translation>整理后轮廓的预览</translation>
+    </message>
+    <message>
+        <source>not given: millimetres assumed</source>
+        <translation>未给出：按毫米处理</translation>
+    </message>
+    <message>
+        <source>%1 (%2)</source>
+        <translation>%1（%2）</translation>
+    </message>
+    <message>
+        <source>Segments: %1
+Contours: %2 closed, %3 open
+Travel moves: %4</source>
+        <translation>线段：%1
+轮廓：%2个封闭，%3个开放
+空行程：%4</translation>
+    </message>
+</context>
+<context>
     <name>CFinalSet</name>
     <message>
         <source>The POS instruction wizard of Loomcraft is now generating project files for the configuration you selected, and make the code usable to Loomcraft. The configuration you requested includes the following generated projects, please check and confirm.</source>
