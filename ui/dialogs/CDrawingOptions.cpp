@@ -39,6 +39,29 @@ QString UnitText(int code)
     return QString::fromStdString(pos::UnitName(code));
 }
 
+// Segments the preview draws at most: the whole of any drawing a user would
+// cut, also far beyond what the table takes.
+constexpr std::size_t kPreviewSegments = 100000;
+
+// The arranged segments as curves from their own begin points, as the
+// preview draws them (the machine's start included).
+std::vector<pos::geo::Curve> CurvesOf(const std::vector<pos::PosSegment> &segments)
+{
+    std::vector<pos::geo::Curve> curves;
+    curves.reserve(segments.size());
+    for (const pos::PosSegment &s : segments) {
+        const pos::geo::Vec b{static_cast<double>(s.beginX), static_cast<double>(s.beginY)};
+        const pos::geo::Vec e{static_cast<double>(s.endX), static_cast<double>(s.endY)};
+        if (s.isArc())
+            curves.push_back(pos::geo::Curve::Arc(
+                b, e, {static_cast<double>(s.centreX), static_cast<double>(s.centreY)},
+                s.type == pos::kTypeCcw));
+        else
+            curves.push_back(pos::geo::Curve::Line(b, e, s.travel));
+    }
+    return curves;
+}
+
 } // namespace
 
 CDrawingOptions::CDrawingOptions(pos::dxf::Drawing drawing, QWidget *parent)
@@ -164,6 +187,7 @@ pos::ArrangeOptions CDrawingOptions::options() const
     if (all)
         o.layers.clear(); // every layer, also those without entities of their own
     o.order = o.fit = m_ui.orderCheck->isChecked();
+    o.keep = kPreviewSegments;
     return o;
 }
 
@@ -194,7 +218,7 @@ void CDrawingOptions::Arrange()
         m_ui.figuresLabel->setToolTip({});
     } else {
         const pos::ImportReport &r = m_arranged->report;
-        m_ui.preview->ShowPrimitives(pos::PrimitivesOf(m_arranged->path));
+        m_ui.preview->ShowPrimitives(pos::PrimitivesOf(CurvesOf(m_arranged->segments)));
         m_ui.figuresLabel->setText(tr("Segments: %1\nContours: %2 closed, %3 open\n"
                                       "Travel moves: %4")
                                        .arg(static_cast<qulonglong>(r.segments))

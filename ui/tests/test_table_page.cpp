@@ -396,7 +396,7 @@ TEST(TableImport, ADrawingGoesThroughItsOptionsAndTheImportDialogIntoTheGridAsAb
         const PosConfig arranged = options->arranged()->config;
         EXPECT_EQ(arranged.segments.at(2).endX * (first ? 10 : 1),
                   before.segments.at(2).endX * (first ? 1 : 10));
-        EXPECT_EQ(options->preview()->primitives().size(), options->arranged()->path.size());
+        EXPECT_EQ(options->preview()->primitives().size(), options->arranged()->segments.size());
         Click(options, "okButton");
 
         auto *import = t.child<CImportDxf>("importDxf");
