@@ -328,13 +328,14 @@ PosConfig ImportedConfiguration(const PosConfig &record, bool &cut)
 // goes to err.
 int ImportArranged(const Options &options, std::ostream &out, std::ostream &err, Lang lang)
 {
-    const Result<dxf::Drawing> drawing = dxf::ReadDrawingFile(options.input);
+    Result<dxf::Drawing> drawing = dxf::ReadDrawingFile(options.input);
     if (!drawing) {
         err << Format(Text(sid::DxfReadFailed, lang), {options.input}) << '\n'
             << Describe(drawing.error(), lang) << '\n';
         return kExitFailed;
     }
-    Result<ArrangedDrawing> arranged = ArrangeDrawing(*drawing, options.arrangeOptions);
+    Result<ArrangedDrawing> arranged
+        = ArrangeDrawing(std::move(*drawing), options.arrangeOptions);
     if (!arranged) {
         arranged.error().file = options.input;
         Report(err, arranged.error(), lang);
@@ -356,7 +357,10 @@ int ImportDxf(const Options &options, std::ostream &out, std::ostream &err, Lang
 {
     if (options.arrange)
         return ImportArranged(options, out, err, lang);
-    const Result<PosConfig> record = CDxfReader().ReadDxfFile(options.input);
+    CDxfReader reader;
+    if (!options.raw)
+        reader.SetKeep(kMaxSegments + 1); // one more tells that the rest is cut
+    const Result<PosConfig> record = reader.ReadDxfFile(options.input);
     if (!record) {
         err << Format(Text(sid::DxfReadFailed, lang), {options.input}) << '\n'
             << Describe(record.error(), lang) << '\n';

@@ -88,7 +88,7 @@ public:
     }
 
 private:
-    std::vector<Entity> &target()
+    PodVector<Entity> &target()
     {
         return m_inBlock ? m_drawing.blocks[m_block].entities : m_drawing.entities;
     }

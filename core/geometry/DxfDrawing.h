@@ -9,6 +9,7 @@
 // in the entity's own plane (extrusion and elevation given), angles in
 // degrees.
 
+#include "geometry/PodVector.h"
 #include "res/Diagnostic.h"
 
 #include <array>
@@ -85,16 +86,16 @@ struct Block
 {
     std::string name;
     std::array<double, 2> base{};
-    std::vector<Entity> entities;
+    PodVector<Entity> entities;
 };
 
 struct Drawing
 {
     int insUnits = 0; // $INSUNITS, 0 when absent
     std::vector<std::string> layers;
-    std::vector<Entity> entities; // model space of the ENTITIES section, in file order
+    PodVector<Entity> entities; // model space of the ENTITIES section, in file order
     std::vector<Block> blocks;
-    std::vector<Vertex> vertices;
+    PodVector<Vertex> vertices;
     std::vector<Spline> splines;
     std::vector<Insert> inserts;
     // What was passed over: entity type name (or a reason such as

@@ -34,8 +34,9 @@ std::string NumberText(double v)
 class Rounder final : public dxf::EntityHandler
 {
 public:
-    explicit Rounder(SegmentMap &segments)
+    Rounder(SegmentMap &segments, std::size_t keep)
         : m_segments(segments)
+        , m_keep(keep)
     {}
 
     void setParser(dxf::DxfParser &parser) { m_parser = &parser; }
@@ -84,7 +85,7 @@ private:
 
     void store(const PosSegment &segment)
     {
-        if (m_failed)
+        if (m_failed || m_nextKey >= m_keep)
             return;
         m_segments.emplace_hint(m_segments.end(), m_nextKey, segment);
         ++m_nextKey;
@@ -217,6 +218,7 @@ private:
     }
 
     SegmentMap &m_segments;
+    const std::size_t m_keep;
     dxf::DxfParser *m_parser = nullptr;
     std::uint32_t m_nextKey = 0;
     long long m_entityLine = 0;
@@ -232,7 +234,7 @@ Result<PosConfig> CDxfReader::ReadDxfText(std::string_view text)
     if (!body)
         return body.error();
     PosConfig config;
-    Rounder rounder(config.segments);
+    Rounder rounder(config.segments, m_keep);
     dxf::DxfParser parser(*body, dxf::ParseOptions{}, rounder);
     rounder.setParser(parser);
     if (Status status = parser.Run(); !status)

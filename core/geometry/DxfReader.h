@@ -14,6 +14,7 @@
 #include "guide/PosConfig.h"
 #include "res/Diagnostic.h"
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -33,6 +34,13 @@ public:
 
     // Same for the contents of a file already in memory (without the file).
     Result<PosConfig> ReadDxfText(std::string_view text);
+
+    // Keeps only the first `keep` segments in the record; the rest of the
+    // drawing is still read and checked. Every segment by default.
+    void SetKeep(std::size_t keep) { m_keep = keep; }
+
+private:
+    std::size_t m_keep = static_cast<std::size_t>(-1);
 };
 
 } // namespace pos
