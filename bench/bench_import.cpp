@@ -80,8 +80,8 @@ void Generate(const std::string &path, std::size_t bytes)
         const double y = static_cast<double>(part / 400) * 60.0;
         // Outline: a rectangle with rounded corners (quarter-circle bulges).
         common("LWPOLYLINE", "Outline", "AcDbPolyline");
-        const double corners[8][2] = {{5, 0},  {45, 0},  {50, 5},  {50, 45},
-                                      {45, 50}, {5, 50}, {0, 45}, {0, 5}};
+        const double corners[8][2]
+            = {{5, 0}, {45, 0}, {50, 5}, {50, 45}, {45, 50}, {5, 50}, {0, 45}, {0, 5}};
         w.pair(" 90", "8");
         w.pair(" 70", "1");
         for (int i = 0; i < 8; ++i) {

@@ -34,21 +34,21 @@ struct Command
     std::string_view name;
     std::size_t minArguments; // positional arguments
     std::size_t maxArguments;
-    bool takesOutput; // -o FILE
-    bool takesRaw;    // --raw
-    bool takesName;   // --name NAME
-    bool takesPlugin; // --plugin PATH
+    bool takesOutput;          // -o FILE
+    bool takesRaw;             // --raw
+    bool takesName;            // --name NAME
+    bool takesPlugin;          // --plugin PATH
     bool takesArrange = false; // --arrange and its options
 };
 
 constexpr Command kCommands[] = {
-    {"generate", 1, 1, true, false, false, false},  // CONFIG.json
-    {"check", 1, 1, false, false, false, false},    // CONFIG.json
+    {"generate", 1, 1, true, false, false, false},        // CONFIG.json
+    {"check", 1, 1, false, false, false, false},          // CONFIG.json
     {"import-dxf", 1, 1, true, true, false, false, true}, // FILE.dxf
-    {"decode", 1, 1, true, false, true, false},     // FILE.il
-    {"new", 0, 1, false, false, false, true},       // [PROJECT.json]
-    {"modify", 2, 2, false, false, false, true},    // NAME PROJECT.json
-    {"list", 1, 1, false, false, false, false},     // PROJECT.json
+    {"decode", 1, 1, true, false, true, false},           // FILE.il
+    {"new", 0, 1, false, false, false, true},             // [PROJECT.json]
+    {"modify", 2, 2, false, false, false, true},          // NAME PROJECT.json
+    {"list", 1, 1, false, false, false, false},           // PROJECT.json
 };
 
 struct Options
@@ -64,7 +64,7 @@ struct Options
     bool arrange = false;
     ArrangeOptions arrangeOptions;
     std::array<std::uint32_t, 3> speeds{}; // initial, maximum, acceleration time
-    bool arrangeOnly = false; // an option that needs --arrange was given
+    bool arrangeOnly = false;              // an option that needs --arrange was given
 };
 
 // A number that fills the whole text, in the given range.
@@ -128,8 +128,8 @@ bool ParseArrangeValue(const std::string &option, const std::string &value, Opti
 
 bool IsArrangeOption(const std::string &arg)
 {
-    return arg == "--pulses-per-mm" || arg == "--tolerance" || arg == "--unit"
-           || arg == "--layers" || arg == "--start" || arg == "--speeds";
+    return arg == "--pulses-per-mm" || arg == "--tolerance" || arg == "--unit" || arg == "--layers"
+           || arg == "--start" || arg == "--speeds";
 }
 
 // --lang en|zh anywhere on the line, else the locale. Found before the rest
@@ -199,8 +199,7 @@ int ParseOptions(const std::vector<std::string> &args, Options &options, std::os
             if (!hasValue)
                 return badOption();
             if (!ParseArrangeValue(arg, args[i + 1], options))
-                return Usage(err, lang,
-                             Format(Text(sid::CliBadValue, lang), {arg, args[i + 1]}));
+                return Usage(err, lang, Format(Text(sid::CliBadValue, lang), {arg, args[i + 1]}));
             ++i;
             options.arrangeOnly = true;
         } else {
@@ -334,8 +333,7 @@ int ImportArranged(const Options &options, std::ostream &out, std::ostream &err,
             << Describe(drawing.error(), lang) << '\n';
         return kExitFailed;
     }
-    Result<ArrangedDrawing> arranged
-        = ArrangeDrawing(std::move(*drawing), options.arrangeOptions);
+    Result<ArrangedDrawing> arranged = ArrangeDrawing(std::move(*drawing), options.arrangeOptions);
     if (!arranged) {
         arranged.error().file = options.input;
         Report(err, arranged.error(), lang);

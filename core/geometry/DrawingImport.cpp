@@ -83,7 +83,7 @@ struct Affine
     // This map after r.
     Affine operator*(const Affine &r) const
     {
-        return {a * r.a + c * r.b, b * r.a + d * r.b, a * r.c + c * r.d,
+        return {a * r.a + c * r.b, b * r.a + d * r.b,     a * r.c + c * r.d,
                 b * r.c + d * r.d, a * r.e + c * r.f + e, b * r.e + d * r.f + f};
     }
     double det() const { return a * d - b * c; }
@@ -121,7 +121,8 @@ struct Affine
 std::string Decimal(double v)
 {
     char buffer[32];
-    const auto [ptr, ec] = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::general, 6);
+    const auto [ptr, ec]
+        = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::general, 6);
     return ec == std::errc() ? std::string(buffer, ptr) : std::string("?");
 }
 
@@ -169,8 +170,8 @@ private:
     Status entity(const dxf::Entity &e, const Affine &t, int depth)
     {
         if (++m_visits > kMaxVisits || curves.size() > kMaxCurves)
-            return Diagnostic{.id = sid::ImportTooLarge, .args = {std::int64_t{kMaxCurves}},
-                              .line = e.line};
+            return Diagnostic{
+                .id = sid::ImportTooLarge, .args = {std::int64_t{kMaxCurves}}, .line = e.line};
         const std::size_t before = curves.size();
         switch (e.type) {
         case dxf::EntityType::Line:
@@ -296,7 +297,8 @@ private:
             v = -1.0 * v;
             t0 = -start;
         }
-        Curves pieces = geo::ApproximateEllipse(t.map(centre), u, v, t0, t0 + std::fabs(sweep), m_tol);
+        Curves pieces
+            = geo::ApproximateEllipse(t.map(centre), u, v, t0, t0 + std::fabs(sweep), m_tol);
         if (!pieces.empty()) {
             pieces.front().begin = t.map(begin);
             pieces.back().end = full ? pieces.front().begin : t.map(end);
@@ -630,7 +632,7 @@ private:
     CellTable m_cells;
     std::vector<Vec> m_nodes;
     std::vector<std::uint32_t> m_nextInCell;
-    std::vector<std::uint32_t> m_node; // per run end: 2 i its begin, 2 i + 1 its end
+    std::vector<std::uint32_t> m_node;  // per run end: 2 i its begin, 2 i + 1 its end
     std::vector<std::uint32_t> m_start; // per node, into m_ends
     std::vector<std::uint32_t> m_ends;
     std::vector<std::uint32_t> m_cursor; // per node: ends before it are used
@@ -968,8 +970,10 @@ public:
         for (std::int32_t dy = -1; dy <= 1; ++dy) {
             for (std::int32_t dx = -1; dx <= 1; ++dx) {
                 const IntPoint near{end.x + dx, end.y + dy};
-                const double d = geo::Distance({static_cast<double>(near.x), static_cast<double>(near.y)}, c.end);
-                if ((dx || dy) && near != m_at && d < best && centreFor(near, c.centre, type, centre)) {
+                const double d = geo::Distance(
+                    {static_cast<double>(near.x), static_cast<double>(near.y)}, c.end);
+                if ((dx || dy) && near != m_at && d < best
+                    && centreFor(near, c.centre, type, centre)) {
                     best = d;
                     chosen = near;
                     chosenCentre = centre;
@@ -1017,7 +1021,8 @@ private:
         const Vec e{static_cast<double>(end.x), static_cast<double>(end.y)};
         const Vec mid = 0.5 * (b + e);
         const Vec normal{-(e.y - b.y), e.x - b.x};
-        const Vec ideal = mid + (geo::Dot(trueCentre - mid, normal) / geo::Dot(normal, normal)) * normal;
+        const Vec ideal
+            = mid + (geo::Dot(trueCentre - mid, normal) / geo::Dot(normal, normal)) * normal;
         return (RoundPoint(ideal, centre) && passes(end, centre, type))
                || nearestCentre(ideal, end, type, centre);
     }
@@ -1160,7 +1165,8 @@ Result<ArrangedDrawing> Arrange(const dxf::Drawing &drawing, const ArrangeOption
         !s)
         return std::move(s.error());
     if (expander.tooLarge)
-        return Diagnostic{.id = sid::ImportCoordinateTooLarge, .args = {Decimal(*expander.tooLarge)}};
+        return Diagnostic{.id = sid::ImportCoordinateTooLarge,
+                          .args = {Decimal(*expander.tooLarge)}};
     if (owned)
         *owned = dxf::Drawing{}; // what the rest needs is in the curves
     const Curves &curves = expander.curves;
@@ -1178,7 +1184,8 @@ Result<ArrangedDrawing> Arrange(const dxf::Drawing &drawing, const ArrangeOption
 
     Rounder rounder(startPoint, options.keep, report);
     const std::optional<double> fitTol = options.fit ? std::optional(tol / 2.0) : std::nullopt;
-    if (!pass(fitTol, [&rounder](const Curve &c) { return rounder.add(c); }, &report))
+    if (!pass(
+            fitTol, [&rounder](const Curve &c) { return rounder.add(c); }, &report))
         return std::move(*rounder.error);
     report.segments = rounder.total;
 
@@ -1187,10 +1194,13 @@ Result<ArrangedDrawing> Arrange(const dxf::Drawing &drawing, const ArrangeOption
     if (report.segments > kMaxSegments && options.fit && report.segments <= 100 * kMaxSegments) {
         for (const double factor : {2.0, 5.0, 10.0, 20.0, 50.0, 100.0}) {
             std::size_t count = 0;
-            pass(factor * tol / 2.0, [&count](const Curve &c) {
-                count += c.arc || c.begin != c.end;
-                return true;
-            }, nullptr);
+            pass(
+                factor * tol / 2.0,
+                [&count](const Curve &c) {
+                    count += c.arc || c.begin != c.end;
+                    return true;
+                },
+                nullptr);
             if (count <= kMaxSegments) {
                 report.toleranceForLimit = factor * tolMm;
                 break;
@@ -1271,8 +1281,9 @@ std::vector<std::string> DescribeReport(const ImportReport &r, Lang lang)
             {std::int64_t(r.segments), std::int64_t(r.segments - kMaxSegments),
              std::int64_t{kMaxSegments}, Decimal(*r.toleranceForLimit)});
     else
-        add(sid::ReportOverLimit, {std::int64_t(r.segments), std::int64_t(r.segments - kMaxSegments),
-                                   std::int64_t{kMaxSegments}});
+        add(sid::ReportOverLimit,
+            {std::int64_t(r.segments), std::int64_t(r.segments - kMaxSegments),
+             std::int64_t{kMaxSegments}});
     return lines;
 }
 

@@ -55,16 +55,16 @@ struct ImportReport
     int unitCode = 0;                           // the unit used
     bool unitAssumed = false;                   // the drawing gave none: millimetres assumed
     double pulsesPerUnit = 1.0;                 // scale applied to drawing coordinates
-    std::size_t expanded = 0;          // curves from block references (counted in read too)
-    std::size_t approximated = 0;      // ellipses, splines and elliptical arcs turned into curves
+    std::size_t expanded = 0;     // curves from block references (counted in read too)
+    std::size_t approximated = 0; // ellipses, splines and elliptical arcs turned into curves
     std::size_t closedContours = 0;
     std::size_t openContours = 0;
     std::size_t travelMoves = 0;
     std::size_t mergedLines = 0;
     std::size_t fittedArcs = 0;
     std::size_t fittedLines = 0;
-    std::size_t droppedZero = 0;       // segments that rounding left without length
-    std::size_t segments = 0;          // in the arranged outline, before any cut
+    std::size_t droppedZero = 0;             // segments that rounding left without length
+    std::size_t segments = 0;                // in the arranged outline, before any cut
     std::optional<double> toleranceForLimit; // mm that would bring segments under 256
 };
 
@@ -74,8 +74,8 @@ struct ImportReport
 // report.segments tells how many there were in all.
 struct ArrangedDrawing
 {
-    PosConfig config; // the first 256 segments keyed 1..n; action mode absolute,
-                      // the rest as NewPageDefaults()
+    PosConfig config;                 // the first 256 segments keyed 1..n; action mode absolute,
+                                      // the rest as NewPageDefaults()
     std::vector<PosSegment> segments; // the first ArrangeOptions::keep segments
     ImportReport report;
 };

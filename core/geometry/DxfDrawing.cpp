@@ -114,8 +114,9 @@ private:
             return m_lastLayerIndex;
         auto it = m_layers.find(std::string(name));
         if (it == m_layers.end()) {
-            it = m_layers.emplace(std::string(name),
-                                  static_cast<std::uint32_t>(m_drawing.layers.size()))
+            it = m_layers
+                     .emplace(std::string(name),
+                              static_cast<std::uint32_t>(m_drawing.layers.size()))
                      .first;
             m_drawing.layers.emplace_back(name);
         }
@@ -128,8 +129,9 @@ private:
     {
         auto it = m_blocks.find(std::string(name));
         if (it == m_blocks.end()) {
-            it = m_blocks.emplace(std::string(name),
-                                  static_cast<std::uint32_t>(m_drawing.blocks.size()))
+            it = m_blocks
+                     .emplace(std::string(name),
+                              static_cast<std::uint32_t>(m_drawing.blocks.size()))
                      .first;
             m_drawing.blocks.push_back(Block{.name = std::string(name)});
         }

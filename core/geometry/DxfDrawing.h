@@ -64,22 +64,22 @@ struct Insert
 struct Entity
 {
     EntityType type = EntityType::Line;
-    bool closed = false;      // polylines; SPLINE flag 1
-    std::uint32_t layer = 0;  // index into Drawing::layers
-    long long line = 0;       // line of the entity's type name
+    bool closed = false;     // polylines; SPLINE flag 1
+    std::uint32_t layer = 0; // index into Drawing::layers
+    long long line = 0;      // line of the entity's type name
     std::array<double, 3> extrusion{0.0, 0.0, 1.0};
-    double elevation = 0.0;   // z of the entity's plane (ARC, CIRCLE, polylines, INSERT);
-                              // ELLIPSE: z of the major axis end
+    double elevation = 0.0; // z of the entity's plane (ARC, CIRCLE, polylines, INSERT);
+                            // ELLIPSE: z of the major axis end
     // LINE: a, b. ARC, CIRCLE: a = centre. ELLIPSE: a = centre, b = major
     // axis end relative to the centre. INSERT: a = insertion point.
     std::array<double, 2> a{};
     std::array<double, 2> b{};
-    double radius = 0.0;      // ARC, CIRCLE; ELLIPSE: minor to major ratio
-    double start = 0.0;       // ARC: degrees; ELLIPSE: parameter (radians)
+    double radius = 0.0; // ARC, CIRCLE; ELLIPSE: minor to major ratio
+    double start = 0.0;  // ARC: degrees; ELLIPSE: parameter (radians)
     double end = 0.0;
-    std::uint32_t first = 0;  // polylines: first vertex in Drawing::vertices;
-                              // SPLINE: index into splines; INSERT: into inserts
-    std::uint32_t count = 0;  // polylines: number of vertices
+    std::uint32_t first = 0; // polylines: first vertex in Drawing::vertices;
+                             // SPLINE: index into splines; INSERT: into inserts
+    std::uint32_t count = 0; // polylines: number of vertices
 };
 
 struct Block

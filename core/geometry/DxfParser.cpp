@@ -379,7 +379,10 @@ private:
         return State::OtherSection;
     }
 
-    Section section() const { return m_state == State::Entities ? Section::Entities : Section::Blocks; }
+    Section section() const
+    {
+        return m_state == State::Entities ? Section::Entities : Section::Blocks;
+    }
 
     void headerGroup(int code)
     {
@@ -694,7 +697,8 @@ private:
     {
         Spline &s = e.spline;
         const auto room = [&] {
-            if (s.knots.size() + s.weights.size() + s.control.size() + s.fit.size() < kMaxSplineData)
+            if (s.knots.size() + s.weights.size() + s.control.size() + s.fit.size()
+                < kMaxSplineData)
                 return true;
             fail(sid::DxfTooLarge, m_line, std::to_string(kMaxSplineData));
             return false;

@@ -40,8 +40,8 @@ struct ParsedVertex
 struct ParsedEntity
 {
     EntityType type = EntityType::Line;
-    long long line = 0;      // of the type name
-    std::string_view name;   // the type name as written
+    long long line = 0;    // of the type name
+    std::string_view name; // the type name as written
     std::string_view layer = "0";
     bool paperSpace = false; // group 67 = 1
     std::array<Coord, 2> a;  // LINE start, ARC/CIRCLE/ELLIPSE centre, INSERT point

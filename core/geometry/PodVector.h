@@ -15,7 +15,7 @@
 namespace pos {
 
 template<typename T>
-    requires std::is_trivially_copyable_v<T>
+requires std::is_trivially_copyable_v<T>
 class PodVector
 {
 public:

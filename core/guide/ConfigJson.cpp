@@ -36,9 +36,8 @@ enum class Kind {
 };
 
 template<typename Record>
-using Member
-    = std::variant<std::uint32_t Record::*, std::int32_t Record::*, std::uint16_t Record::*,
-                   bool Record::*>;
+using Member = std::variant<std::uint32_t Record::*, std::int32_t Record::*,
+                            std::uint16_t Record::*, bool Record::*>;
 
 template<typename Record>
 struct IntField

@@ -40,7 +40,11 @@ std::string Dxf(const std::string &entities, const std::string &blocks = {},
 std::string Line(double x0, double y0, double x1, double y1, const std::string &layer = "0")
 {
     std::ostringstream s;
-    s << "0\nLINE\n8\n" << layer << "\n10\n" << x0 << "\n20\n" << y0 << "\n11\n" << x1 << "\n21\n"
+    s << "0\nLINE\n8\n"
+      << layer << "\n10\n"
+      << x0 << "\n20\n"
+      << y0 << "\n11\n"
+      << x1 << "\n21\n"
       << y1 << "\n";
     return s.str();
 }
@@ -128,8 +132,10 @@ public:
                 const Vec a = c.at(static_cast<double>(k) / pieces);
                 const Vec b = c.at(static_cast<double>(k + 1) / pieces);
                 const double m = limit + m_cell / 8.0; // and the bow of an arc piece
-                for (std::int64_t y = key(std::min(a.y, b.y) - m); y <= key(std::max(a.y, b.y) + m); ++y)
-                    for (std::int64_t x = key(std::min(a.x, b.x) - m); x <= key(std::max(a.x, b.x) + m); ++x) {
+                for (std::int64_t y = key(std::min(a.y, b.y) - m); y <= key(std::max(a.y, b.y) + m);
+                     ++y)
+                    for (std::int64_t x = key(std::min(a.x, b.x) - m);
+                         x <= key(std::max(a.x, b.x) + m); ++x) {
                         std::vector<std::size_t> &v = m_cells[cellKey(x, y)];
                         if (v.empty() || v.back() != i)
                             v.push_back(i);
@@ -304,9 +310,9 @@ INSTANTIATE_TEST_SUITE_P(Drawings, RealDrawings, testing::ValuesIn(kRealDrawings
 // one closed contour entered from the corner nearest the start.
 TEST(ArrangeStages, LinesInAnyOrderBecomeOneContour)
 {
-    const ArrangedDrawing a = Arrange(Dxf(Line(10, 0, 10, 10) + Line(0, 10, 0, 0)
-                                          + Line(0, 0, 10, 0) + Line(0, 10, 10, 10)),
-                                      {.startMm = {12, -3}});
+    const ArrangedDrawing a = Arrange(
+        Dxf(Line(10, 0, 10, 10) + Line(0, 10, 0, 0) + Line(0, 0, 10, 0) + Line(0, 10, 10, 10)),
+        {.startMm = {12, -3}});
     ASSERT_EQ(a.segments.size(), 5u);
     EXPECT_TRUE(a.segments[0].travel);
     EXPECT_EQ(a.report.closedContours, 1u);
@@ -350,9 +356,10 @@ TEST(ArrangeStages, UnitsScaleBeforeRounding)
 // right place; MINSERT repeats it; a block that inserts itself is refused.
 TEST(ArrangeStages, BlockReferences)
 {
-    const std::string block = "0\nBLOCK\n2\nB\n10\n1\n20\n0\n0\nARC\n10\n1\n20\n0\n40\n1\n50\n0\n51\n90\n0\nENDBLK\n";
-    const ArrangedDrawing a = Arrange(
-        Dxf("0\nINSERT\n2\nB\n10\n50\n20\n0\n41\n-1\n50\n90\n", block), {.order = false});
+    const std::string block
+        = "0\nBLOCK\n2\nB\n10\n1\n20\n0\n0\nARC\n10\n1\n20\n0\n40\n1\n50\n0\n51\n90\n0\nENDBLK\n";
+    const ArrangedDrawing a
+        = Arrange(Dxf("0\nINSERT\n2\nB\n10\n50\n20\n0\n41\n-1\n50\n90\n", block), {.order = false});
     ASSERT_EQ(a.segments.size(), 2u);
     // (2, 0) in the block: 1 right of the base; mirrored: 1 left; turned a
     // quarter: 1 down from (50, 0). (1, 1): mirrored (-0, 1), turned (-1, 0).
@@ -361,8 +368,8 @@ TEST(ArrangeStages, BlockReferences)
     EXPECT_EQ(a.segments[1].type, kTypeCw);
     EXPECT_EQ(a.report.expanded, 1u);
 
-    const ArrangedDrawing grid = Arrange(
-        Dxf("0\nMINSERT\n2\nB\n70\n3\n71\n2\n44\n10\n45\n10\n", block));
+    const ArrangedDrawing grid
+        = Arrange(Dxf("0\nMINSERT\n2\nB\n70\n3\n71\n2\n44\n10\n45\n10\n", block));
     EXPECT_EQ(grid.report.expanded, 6u);
 
     const std::string self = "0\nBLOCK\n2\nS\n0\nINSERT\n2\nS\n0\nLINE\n11\n1\n0\nENDBLK\n";
@@ -405,7 +412,8 @@ TEST(ArrangeStages, ReportTellsTheLimit)
     EXPECT_EQ(a.report.segments, 300u);
     EXPECT_EQ(a.config.segments.size(), kMaxSegments);
     const std::vector<std::string> text = DescribeReport(a.report, Lang::En);
-    EXPECT_EQ(text.back(), "Segments: 300, 44 more than the limit of 256; only the first ones are taken");
+    EXPECT_EQ(text.back(),
+              "Segments: 300, 44 more than the limit of 256; only the first ones are taken");
 }
 
 } // namespace
