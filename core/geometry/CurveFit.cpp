@@ -188,9 +188,8 @@ class BiarcFitter
 {
 public:
     BiarcFitter(double tol, double scale, Curves &out)
-        : tol_(std::max(tol, kFinestTol * scale))
-        , scale_(scale)
-        , out_(out)
+        : m_tol(std::max(tol, kFinestTol * scale))
+        , m_out(out)
     {}
 
     // Appends the curve from ta to tb; pa and pb are its end points as the
@@ -211,7 +210,7 @@ public:
         while (top > 0) {
             const Span s = stack[--top];
             // Halves beyond the resolution of the parameter would not differ.
-            const bool last = s.depth >= kFitMaxDepth || out_.size() >= kFitMaxCurves
+            const bool last = s.depth >= kFitMaxDepth || m_out.size() >= kFitMaxCurves
                               || s.tb - s.ta <= kFinestParam * (std::fabs(s.ta) + std::fabs(s.tb));
             if (!last && fitSpan(ev, s, false))
                 continue;
@@ -268,15 +267,15 @@ private:
         if (!force && pieces > kMaxSamples / kSamplesPerPiece)
             return false;
         const int n = std::clamp(kSamplesPerPiece * pieces, kMinSamples, kMaxSamples);
-        samples_[0] = s.pa;
-        samples_[std::size_t(n)] = s.pb;
+        m_samples[0] = s.pa;
+        m_samples[std::size_t(n)] = s.pb;
         for (int i = 1; i < n; ++i)
-            samples_[std::size_t(i)] = ev.point(param(s, i, n), false);
+            m_samples[std::size_t(i)] = ev.point(param(s, i, n), false);
 
         if (s.pa == s.pb) {
             // A closed span fits nothing but a point.
             for (int i = 1; i < n; ++i)
-                if (!(Distance(samples_[std::size_t(i)], s.pa) <= kAccept * tol_))
+                if (!(Distance(m_samples[std::size_t(i)], s.pa) <= kAccept * m_tol))
                     return false;
             return true;
         }
@@ -317,7 +316,7 @@ private:
     template<class Eval>
     bool within(const Eval &ev, const Span &s, const Piece *pieces, int count, int n) const
     {
-        const double limit = kAccept * tol_;
+        const double limit = kAccept * m_tol;
         if (!(sampleDeviation(pieces, count, n, limit) <= limit))
             return false;
         double total = 0.0;
@@ -342,7 +341,7 @@ private:
         for (int i = 1; i < n; ++i) {
             double d = kInf;
             for (int k = 0; k < count; ++k)
-                d = std::min(d, pieces[k].distanceTo(samples_[std::size_t(i)]));
+                d = std::min(d, pieces[k].distanceTo(m_samples[std::size_t(i)]));
             if (!(d <= bound))
                 return kInf;
             worst = std::max(worst, d);
@@ -360,8 +359,8 @@ private:
     bool near(const Eval &ev, const Span &s, int n, Vec p, int &j, double limit) const
     {
         const auto along = [&](int k, double &f) {
-            const Vec a = samples_[std::size_t(k)];
-            const Vec d = samples_[std::size_t(k + 1)] - a;
+            const Vec a = m_samples[std::size_t(k)];
+            const Vec d = m_samples[std::size_t(k + 1)] - a;
             const double len2 = Dot(d, d);
             f = len2 > 0.0 ? std::clamp(Dot(p - a, d) / len2, 0.0, 1.0) : 0.0;
             return Distance(p, a + f * d);
@@ -381,8 +380,8 @@ private:
                 ++misses;
             }
         }
-        if (std::min(Distance(p, samples_[std::size_t(j)]),
-                     Distance(p, samples_[std::size_t(j + 1)]))
+        if (std::min(Distance(p, m_samples[std::size_t(j)]),
+                     Distance(p, m_samples[std::size_t(j + 1)]))
             <= limit)
             return true;
         const double lo = param(s, std::max(j - 1, 0), n);
@@ -407,13 +406,12 @@ private:
     void emit(const Piece &p)
     {
         if (!(p.a == p.b))
-            out_.push_back(p.curve());
+            m_out.push_back(p.curve());
     }
 
-    double tol_;
-    double scale_;
-    Curves &out_;
-    std::array<Vec, kMaxSamples + 1> samples_{};
+    double m_tol;
+    Curves &m_out;
+    std::array<Vec, kMaxSamples + 1> m_samples{};
 };
 
 // --- The ellipse -------------------------------------------------------------
@@ -442,20 +440,21 @@ class NurbsEval
 public:
     NurbsEval(std::size_t degree, const std::vector<double> &knots,
               const std::vector<double> &weights, const std::vector<Vec> &control)
-        : p_(degree)
-        , n_(control.size())
-        , knots_(knots)
-        , weights_(weights)
-        , control_(control)
+        : m_p(degree)
+        , m_n(control.size())
+        , m_knots(knots)
+        , m_weights(weights)
+        , m_control(control)
     {}
 
     Vec point(double t, bool fromLeft) const
     {
         // Clamped ends are the end control points themselves.
-        if (t == knots_[p_] && knots_[0] == knots_[p_] && knots_[p_] < knots_[p_ + 1])
-            return control_.front();
-        if (t == knots_[n_] && knots_[n_] == knots_[n_ + p_] && knots_[n_ - 1] < knots_[n_])
-            return control_.back();
+        if (t == m_knots[m_p] && m_knots[0] == m_knots[m_p] && m_knots[m_p] < m_knots[m_p + 1])
+            return m_control.front();
+        if (t == m_knots[m_n] && m_knots[m_n] == m_knots[m_n + m_p]
+            && m_knots[m_n - 1] < m_knots[m_n])
+            return m_control.back();
         Vec pt;
         evaluate(t, fromLeft, pt, nullptr);
         return pt;
@@ -485,14 +484,14 @@ private:
     // never an empty one, k from p to n - 1.
     std::size_t span(double t, bool fromLeft) const
     {
-        const auto at = [&](std::size_t i) { return knots_.begin() + std::ptrdiff_t(i); };
-        const auto it = fromLeft ? std::lower_bound(at(p_ + 1), at(n_ + 1), t)
-                                 : std::upper_bound(at(p_), at(n_), t);
-        std::size_t k = std::size_t(it - knots_.begin());
-        k = std::clamp(k > 0 ? k - 1 : 0, p_, n_ - 1);
-        while (k > p_ && !(knots_[k] < knots_[k + 1]))
+        const auto at = [&](std::size_t i) { return m_knots.begin() + std::ptrdiff_t(i); };
+        const auto it = fromLeft ? std::lower_bound(at(m_p + 1), at(m_n + 1), t)
+                                 : std::upper_bound(at(m_p), at(m_n), t);
+        std::size_t k = std::size_t(it - m_knots.begin());
+        k = std::clamp(k > 0 ? k - 1 : 0, m_p, m_n - 1);
+        while (k > m_p && !(m_knots[k] < m_knots[k + 1]))
             --k;
-        while (k < n_ - 1 && !(knots_[k] < knots_[k + 1]))
+        while (k < m_n - 1 && !(m_knots[k] < m_knots[k + 1]))
             ++k;
         return k;
     }
@@ -503,36 +502,36 @@ private:
     {
         const std::size_t k = span(t, fromLeft);
         std::array<Hom, kNurbsMaxDegree + 1> d;
-        for (std::size_t j = 0; j <= p_; ++j) {
-            const std::size_t i = k - p_ + j;
-            const double w = weights_.empty() ? 1.0 : weights_[i];
-            d[j] = {w * control_[i].x, w * control_[i].y, w};
+        for (std::size_t j = 0; j <= m_p; ++j) {
+            const std::size_t i = k - m_p + j;
+            const double w = m_weights.empty() ? 1.0 : m_weights[i];
+            d[j] = {w * m_control[i].x, w * m_control[i].y, w};
         }
         Hom diff{0.0, 0.0, 0.0};
-        for (std::size_t r = 1; r <= p_; ++r) {
-            if (r == p_) {
-                const double f = double(p_) / (knots_[k + 1] - knots_[k]);
-                diff = {f * (d[p_].x - d[p_ - 1].x), f * (d[p_].y - d[p_ - 1].y),
-                        f * (d[p_].w - d[p_ - 1].w)};
+        for (std::size_t r = 1; r <= m_p; ++r) {
+            if (r == m_p) {
+                const double f = double(m_p) / (m_knots[k + 1] - m_knots[k]);
+                diff = {f * (d[m_p].x - d[m_p - 1].x), f * (d[m_p].y - d[m_p - 1].y),
+                        f * (d[m_p].w - d[m_p - 1].w)};
             }
-            for (std::size_t j = p_; j >= r; --j) {
-                const std::size_t i = j + k - p_;
-                const double a = (t - knots_[i]) / (knots_[i + p_ + 1 - r] - knots_[i]);
+            for (std::size_t j = m_p; j >= r; --j) {
+                const std::size_t i = j + k - m_p;
+                const double a = (t - m_knots[i]) / (m_knots[i + m_p + 1 - r] - m_knots[i]);
                 d[j] = {(1.0 - a) * d[j - 1].x + a * d[j].x, (1.0 - a) * d[j - 1].y + a * d[j].y,
                         (1.0 - a) * d[j - 1].w + a * d[j].w};
             }
         }
-        const Hom &h = d[p_];
+        const Hom &h = d[m_p];
         pt = {h.x / h.w, h.y / h.w};
         if (deriv)
             *deriv = (1.0 / h.w) * (Vec{diff.x, diff.y} - diff.w * pt);
     }
 
-    std::size_t p_;
-    std::size_t n_;
-    const std::vector<double> &knots_;
-    const std::vector<double> &weights_;
-    const std::vector<Vec> &control_;
+    std::size_t m_p;
+    std::size_t m_n;
+    const std::vector<double> &m_knots;
+    const std::vector<double> &m_weights;
+    const std::vector<Vec> &m_control;
 };
 
 bool ValidNurbs(int degree, const std::vector<double> &knots, const std::vector<double> &weights,
@@ -566,15 +565,15 @@ class CatmullRomEval
 {
 public:
     explicit CatmullRomEval(const std::vector<Vec> &points)
-        : p_(points)
+        : m_p(points)
     {}
 
     Vec point(double t, bool fromLeft) const
     {
         const double s = load(t, fromLeft);
         const double q = 1.0 - s;
-        return q * q * q * b_[0] + 3.0 * q * q * s * b_[1] + 3.0 * q * s * s * b_[2]
-               + s * s * s * b_[3];
+        return q * q * q * m_b[0] + 3.0 * q * q * s * m_b[1] + 3.0 * q * s * s * m_b[2]
+               + s * s * s * m_b[3];
     }
 
     Vec derivative(double t, bool fromLeft, Vec &pt) const
@@ -583,8 +582,8 @@ public:
         const double s = load(t, fromLeft);
         const double q = 1.0 - s;
         return 3.0
-               * (q * q * (b_[1] - b_[0]) + 2.0 * q * s * (b_[2] - b_[1])
-                  + s * s * (b_[3] - b_[2]));
+               * (q * q * (m_b[1] - m_b[0]) + 2.0 * q * s * (m_b[2] - m_b[1])
+                  + s * s * (m_b[3] - m_b[2]));
     }
 
     int pieces(double ta, double tb) const
@@ -595,31 +594,32 @@ public:
 private:
     std::size_t segment(double t, bool fromLeft) const
     {
-        const double last = double(p_.size() - 2);
+        const double last = double(m_p.size() - 2);
         const double f = fromLeft ? std::ceil(t) - 1.0 : std::floor(t);
         return std::size_t(std::clamp(f, 0.0, last));
     }
 
-    double gap(std::size_t i) const { return std::sqrt(Distance(p_[i], p_[i + 1])); }
+    double gap(std::size_t i) const { return std::sqrt(Distance(m_p[i], m_p[i + 1])); }
 
     // The derivative at point i against the centripetal parameter; at the
     // ends that of the parabola through the end point and its neighbour with
     // the neighbour's derivative.
     Vec tangent(std::size_t i) const
     {
-        const std::size_t last = p_.size() - 1;
+        const std::size_t last = m_p.size() - 1;
         const auto inner = [&](std::size_t j) {
             const double d0 = gap(j - 1);
             const double d1 = gap(j);
-            return (1.0 / d0) * (p_[j] - p_[j - 1]) - (1.0 / (d0 + d1)) * (p_[j + 1] - p_[j - 1])
-                   + (1.0 / d1) * (p_[j + 1] - p_[j]);
+            return (1.0 / d0) * (m_p[j] - m_p[j - 1])
+                   - (1.0 / (d0 + d1)) * (m_p[j + 1] - m_p[j - 1])
+                   + (1.0 / d1) * (m_p[j + 1] - m_p[j]);
         };
         if (last == 1)
-            return (1.0 / gap(0)) * (p_[1] - p_[0]);
+            return (1.0 / gap(0)) * (m_p[1] - m_p[0]);
         if (i == 0)
-            return (2.0 / gap(0)) * (p_[1] - p_[0]) - inner(1);
+            return (2.0 / gap(0)) * (m_p[1] - m_p[0]) - inner(1);
         if (i == last)
-            return (2.0 / gap(last - 1)) * (p_[last] - p_[last - 1]) - inner(last - 1);
+            return (2.0 / gap(last - 1)) * (m_p[last] - m_p[last - 1]) - inner(last - 1);
         return inner(i);
     }
 
@@ -627,17 +627,17 @@ private:
     double load(double t, bool fromLeft) const
     {
         const std::size_t i = segment(t, fromLeft);
-        if (i != loaded_) {
+        if (i != m_loaded) {
             const double h = gap(i) / 3.0;
-            b_ = {p_[i], p_[i] + h * tangent(i), p_[i + 1] - h * tangent(i + 1), p_[i + 1]};
-            loaded_ = i;
+            m_b = {m_p[i], m_p[i] + h * tangent(i), m_p[i + 1] - h * tangent(i + 1), m_p[i + 1]};
+            m_loaded = i;
         }
         return std::clamp(t - double(i), 0.0, 1.0);
     }
 
-    const std::vector<Vec> &p_;
-    mutable std::size_t loaded_ = std::numeric_limits<std::size_t>::max();
-    mutable std::array<Vec, 4> b_{};
+    const std::vector<Vec> &m_p;
+    mutable std::size_t m_loaded = std::numeric_limits<std::size_t>::max();
+    mutable std::array<Vec, 4> m_b{};
 };
 
 double Extent(const std::vector<Vec> &points)

@@ -28,12 +28,9 @@ using geo::Vec;
 constexpr double kPi = std::numbers::pi;
 constexpr double kTurn = 2.0 * kPi;
 
-// Bounds on what a drawing may make the import do: block references nested
-// deeper than this, or expanding to more curves or entity visits than this,
-// are refused with a message.
+// Block references nested deeper than this are refused with a message (as
+// are expansions beyond ArrangeOptions::maxCurves).
 constexpr int kMaxBlockDepth = 16;
-constexpr std::size_t kMaxCurves = std::size_t{1} << 22; // 4,194,304
-constexpr std::size_t kMaxVisits = std::size_t{1} << 22;
 // Pulses a coordinate may reach before rounding (a little beyond 32 bits, so
 // that the rounding stage names the value that does not fit).
 constexpr double kMaxCoordinate = 4294967296.0;
@@ -139,9 +136,11 @@ struct Run
 class Expander
 {
 public:
-    Expander(const dxf::Drawing &drawing, double tolerance, ImportReport &report)
+    Expander(const dxf::Drawing &drawing, double tolerance, std::size_t maxCurves,
+             ImportReport &report)
         : m_drawing(drawing)
         , m_tol(tolerance)
+        , m_maxCurves(maxCurves)
         , m_report(report)
     {}
 
@@ -169,9 +168,10 @@ public:
 private:
     Status entity(const dxf::Entity &e, const Affine &t, int depth)
     {
-        if (++m_visits > kMaxVisits || curves.size() > kMaxCurves)
-            return Diagnostic{
-                .id = sid::ImportTooLarge, .args = {std::int64_t{kMaxCurves}}, .line = e.line};
+        if (++m_visits > 4 * m_maxCurves || curves.size() > m_maxCurves)
+            return Diagnostic{.id = sid::ImportTooLarge,
+                              .args = {static_cast<std::int64_t>(m_maxCurves)},
+                              .line = e.line};
         const std::size_t before = curves.size();
         switch (e.type) {
         case dxf::EntityType::Line:
@@ -415,9 +415,9 @@ private:
                 for (const dxf::Entity &inner : block.entities)
                     if (Status s = entity(inner, place, depth + 1); !s)
                         return s;
-                if (++m_visits > kMaxVisits)
+                if (++m_visits > 4 * m_maxCurves)
                     return Diagnostic{.id = sid::ImportTooLarge,
-                                      .args = {std::int64_t{kMaxCurves}},
+                                      .args = {static_cast<std::int64_t>(m_maxCurves)},
                                       .line = e.line};
             }
         }
@@ -427,6 +427,7 @@ private:
 
     const dxf::Drawing &m_drawing;
     const double m_tol;
+    const std::size_t m_maxCurves;
     ImportReport &m_report;
     std::size_t m_runStart = 0;
     std::size_t m_visits = 0;
@@ -1075,8 +1076,9 @@ private:
 class SizeEstimate
 {
 public:
-    explicit SizeEstimate(const dxf::Drawing &d)
+    SizeEstimate(const dxf::Drawing &d, std::size_t cap)
         : m_drawing(d)
+        , m_cap(cap)
         , m_blocks(d.blocks.size(), kNone)
     {}
 
@@ -1097,10 +1099,10 @@ public:
             if (memo == kNone) {
                 std::size_t n = 0;
                 for (const dxf::Entity &inner : m_drawing.blocks[in.block].entities)
-                    n = std::min(n + of(inner, depth + 1), kMaxCurves);
+                    n = std::min(n + of(inner, depth + 1), m_cap);
                 memo = static_cast<std::uint32_t>(n);
             }
-            return std::min<std::size_t>(std::size_t{memo} * in.rows * in.columns, kMaxCurves);
+            return std::min<std::size_t>(std::size_t{memo} * in.rows * in.columns, m_cap);
         }
         default:
             return 1;
@@ -1109,6 +1111,7 @@ public:
 
 private:
     const dxf::Drawing &m_drawing;
+    const std::size_t m_cap;
     std::vector<std::uint32_t> m_blocks;
 };
 
@@ -1152,12 +1155,13 @@ Result<ArrangedDrawing> Arrange(const dxf::Drawing &drawing, const ArrangeOption
         return Diagnostic{.id = sid::ImportCoordinateTooLarge, .args = {Decimal(start.x)}};
 
     // Half the tolerance for approximating curves, half for thinning runs.
-    Expander expander(drawing, tol / 2.0, report);
+    const std::size_t maxCurves = std::min<std::size_t>(options.maxCurves, kNone / 4);
+    Expander expander(drawing, tol / 2.0, maxCurves, report);
     {
-        SizeEstimate estimate(drawing);
+        SizeEstimate estimate(drawing, maxCurves);
         std::size_t n = 0;
         for (const dxf::Entity &e : drawing.entities)
-            n = std::min(n + estimate.of(e), kMaxCurves);
+            n = std::min(n + estimate.of(e), maxCurves);
         expander.curves.reserve(n);
     }
     if (Status s = expander.expand(Affine::Scale(report.pulsesPerUnit, report.pulsesPerUnit),

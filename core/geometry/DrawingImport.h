@@ -45,6 +45,9 @@ struct ArrangeOptions
     bool order = true;                        // chain and order; off keeps drawing order
     bool fit = true;                          // merge collinear lines, fit arcs
     std::size_t keep = kMaxSegments;          // segments kept; the rest are only counted
+    // Curves the drawing may expand to (block references repeat their
+    // contents) before it is refused; entity visits may be four times that.
+    std::size_t maxCurves = std::size_t{1} << 22;
 };
 
 // What the import did, for the user to read.

@@ -70,7 +70,7 @@ Diagnostic ArrangeError(const std::string &text)
     const Result<dxf::Drawing> drawing = dxf::ReadDrawingText(text);
     if (!drawing)
         return drawing.error();
-    Result<ArrangedDrawing> arranged = ArrangeDrawing(*drawing, {});
+    Result<ArrangedDrawing> arranged = ArrangeDrawing(*drawing, {.maxCurves = 1000});
     EXPECT_FALSE(arranged.has_value());
     return arranged ? Diagnostic{} : arranged.error();
 }
