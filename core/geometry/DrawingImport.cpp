@@ -1266,8 +1266,11 @@ std::vector<std::string> DescribeReport(const ImportReport &r, Lang lang)
     const auto add = [&](int id, std::initializer_list<FormatArg> args) {
         lines.push_back(Format(Text(id, lang), args));
     };
-    add(sid::ReportRead,
-        {r.read.empty() ? std::string("-") : Counts(r.read, lang), std::int64_t(r.expanded)});
+    const std::string read = r.read.empty() ? std::string("-") : Counts(r.read, lang);
+    if (r.expanded)
+        add(sid::ReportRead, {read, std::int64_t(r.expanded)});
+    else
+        add(sid::ReportReadPlain, {read});
     if (!r.skipped.empty())
         add(sid::ReportSkipped, {Counts(r.skipped, lang)});
     add(r.unitAssumed ? sid::ReportUnitAssumed : sid::ReportUnit,

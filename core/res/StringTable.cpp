@@ -325,6 +325,8 @@ constexpr Entry kTable[] = {
      "块参照的嵌套超过%d层（块“%s”）"},
     {50502, "the coordinate %s pulses does not fit a signed 32-bit integer; use fewer pulses per millimetre",
      "坐标%s脉冲超出32位有符号整数的范围，请减小每毫米脉冲数"},
+    {50509, "Read: %s",
+     "读取：%s"},
     {50510, "Read: %s (%d curves from block references)",
      "读取：%s（其中%d条曲线来自块参照）"},
     {50511, "Left out: %s",

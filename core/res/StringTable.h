@@ -166,6 +166,7 @@ enum : int {
     ImportTooLarge = 50500,
     ImportNesting = 50501,
     ImportCoordinateTooLarge = 50502,
+    ReportReadPlain = 50509,
     ReportRead = 50510,
     ReportSkipped = 50511,
     ReportUnit = 50512,

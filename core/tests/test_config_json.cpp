@@ -45,6 +45,7 @@ PosConfig Unusual()
                                -2147483647 - 1, 2147483647, -1,         -5000, 12,          -13};
     c.segments[2] = PosSegment{}; // all zero: kept although the generator skips it
     c.segments[3] = test::Arc(kTypeCw, 30000, 10000, 20000, 10000);
+    c.segments[4].travel = true; // a move between contours of an imported drawing
     return c;
 }
 
@@ -116,6 +117,7 @@ TEST(ConfigJson, RefusesWithThePathAndWhatWasExpected)
         {R"({"xPulsePort": 3})", "$.xPulsePort: expected one of 0, 4, 5, 6 and 7"},
         {R"({"xDirPort": 8})", "$.xDirPort: expected an integer from 0 to 7"},
         {R"({"segments": [{"type": 0}]})", "$.segments[0].type: " + type},
+        {R"({"segments": [{"travel": 1}]})", "$.segments[0].travel: expected true or false"},
         {R"({"segments": [{"centreMode": "center"}]})",
          "$.segments[0].centreMode: expected 0, 1, \"centre\" or \"pass\""},
     };
