@@ -704,9 +704,10 @@ public:
             m_order[count[cellOf(m_entries[i].p)]++] = static_cast<std::uint32_t>(i);
     }
 
-    // The nearest entry of a contour not yet used; ties go to the entry
-    // listed first.
-    const Entry *nearest(Vec p, const std::vector<bool> &used)
+    // The nearest entry of a contour not yet used and not waiting for the
+    // contours inside it; ties go to the entry listed first.
+    const Entry *nearest(Vec p, const std::vector<bool> &used,
+                         const std::vector<std::uint32_t> &waiting)
     {
         const std::int64_t cx = clampedCell(p.x - m_x0);
         const std::int64_t cy = clampedCell(p.y - m_y0);
@@ -724,7 +725,7 @@ public:
                 for (std::int64_t x = cx - ring; x <= cx + ring; x += step)
                     if (x >= 0 && x < n)
                         scan(static_cast<std::size_t>(y) * m_n + static_cast<std::size_t>(x), p,
-                             used, best, bestD);
+                             used, waiting, best, bestD);
             }
         }
         return best;
@@ -743,8 +744,8 @@ private:
                + static_cast<std::size_t>(clampedCell(p.x - m_x0));
     }
 
-    void scan(std::size_t cell, Vec p, const std::vector<bool> &used, const Entry *&best,
-              double &bestD)
+    void scan(std::size_t cell, Vec p, const std::vector<bool> &used,
+              const std::vector<std::uint32_t> &waiting, const Entry *&best, double &bestD)
     {
         std::uint32_t &live = m_firstLive[cell];
         for (std::uint32_t k = live; k < m_begin[cell + 1]; ++k) {
@@ -754,6 +755,8 @@ private:
                 ++live;
                 continue;
             }
+            if (waiting[entry.contour])
+                continue;
             const double d = geo::Distance(p, entry.p);
             if (d < bestD || (d == bestD && &entry < best)) {
                 bestD = d;
@@ -837,10 +840,167 @@ private:
     ImportReport *m_report;
 };
 
-// Orders the contours by nearest neighbour from the start: a closed contour
-// is entered at its joint nearest to where the machine stands (a lone circle
-// at its nearest point) and keeps its direction; an open one is entered from
-// its nearer end.
+// Points along a closed contour: each curve's begin point, and points along
+// its arcs every sixteenth of a turn.
+void Outline(const Curves &contour, std::vector<Vec> &out)
+{
+    out.clear();
+    for (const Curve &c : contour) {
+        out.push_back(c.begin);
+        if (c.arc) {
+            const int n = static_cast<int>(std::ceil(c.sweep() / (kPi / 8.0)));
+            for (int k = 1; k < n; ++k)
+                out.push_back(c.at(static_cast<double>(k) / n));
+        }
+    }
+}
+
+bool Inside(Vec p, const std::vector<Vec> &polygon)
+{
+    bool inside = false;
+    for (std::size_t i = 0, j = polygon.size() - 1; i < polygon.size(); j = i++) {
+        const Vec a = polygon[i];
+        const Vec b = polygon[j];
+        if ((a.y > p.y) != (b.y > p.y) && p.x < (b.x - a.x) * (p.y - a.y) / (b.y - a.y) + a.x)
+            inside = !inside;
+    }
+    return inside;
+}
+
+double Area(const std::vector<Vec> &polygon)
+{
+    double twice = 0.0;
+    for (std::size_t i = 0, j = polygon.size() - 1; i < polygon.size(); j = i++)
+        twice += geo::Cross(polygon[j], polygon[i]);
+    return std::fabs(twice) / 2.0;
+}
+
+// For each contour, the closed contour it lies inside (the smallest around
+// the middle of its first curve), or kNone. A contour inside another is cut
+// first, so that a part stays held until its outline is cut. Ties of area go
+// by drawing order, so no two contours wait for each other.
+std::vector<std::uint32_t> Parents(const Contours &contours, const Curves &curves,
+                                   const std::vector<Run> &runs)
+{
+    struct Shape
+    {
+        Vec low, high; // bounding box
+        double area = 0.0;
+    };
+    const std::size_t n = contours.size();
+    std::vector<std::uint32_t> closed; // contour of each shape
+    std::vector<Shape> shapes;
+    Curves buffer;
+    std::vector<Vec> outline;
+    Vec low{std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity()};
+    Vec high = -1.0 * low;
+    for (std::size_t k = 0; k < n; ++k) {
+        if (!contours.closed[k])
+            continue;
+        buffer.clear();
+        Flatten(contours, k, curves, runs, buffer);
+        Outline(buffer, outline);
+        Shape s{outline.front(), outline.front()};
+        for (const Vec v : outline) {
+            s.low = {std::min(s.low.x, v.x), std::min(s.low.y, v.y)};
+            s.high = {std::max(s.high.x, v.x), std::max(s.high.y, v.y)};
+        }
+        s.area = Area(outline);
+        low = {std::min(low.x, s.low.x), std::min(low.y, s.low.y)};
+        high = {std::max(high.x, s.high.x), std::max(high.y, s.high.y)};
+        closed.push_back(static_cast<std::uint32_t>(k));
+        shapes.push_back(s);
+    }
+    std::vector<std::uint32_t> parent(n, kNone);
+    if (closed.empty())
+        return parent;
+
+    // Shapes by the cells of a grid their boxes cover (in one list, by cell);
+    // a box over many cells is looked at for every point instead.
+    const std::size_t g = std::clamp<std::size_t>(
+        static_cast<std::size_t>(std::sqrt(static_cast<double>(closed.size()))), 1, 512);
+    const double cw = std::max((high.x - low.x) / static_cast<double>(g), 1e-9);
+    const double ch = std::max((high.y - low.y) / static_cast<double>(g), 1e-9);
+    const auto cell = [&](double v, double origin, double size) {
+        return static_cast<std::size_t>(
+            std::clamp(std::floor((v - origin) / size), 0.0, static_cast<double>(g - 1)));
+    };
+    std::vector<std::uint32_t> large;
+    std::vector<std::uint32_t> start(g * g + 1, 0);
+    std::vector<std::uint32_t> members;
+    for (int fill = 0; fill < 2; ++fill) { // count, then place
+        std::vector<std::uint32_t> next(start.begin(), start.end() - 1);
+        if (fill)
+            members.resize(start.back());
+        for (std::uint32_t i = 0; i < shapes.size(); ++i) {
+            const Shape &s = shapes[i];
+            const std::size_t x0 = cell(s.low.x, low.x, cw), x1 = cell(s.high.x, low.x, cw);
+            const std::size_t y0 = cell(s.low.y, low.y, ch), y1 = cell(s.high.y, low.y, ch);
+            if ((x1 - x0 + 1) * (y1 - y0 + 1) > 64) {
+                if (fill)
+                    large.push_back(i);
+                continue;
+            }
+            for (std::size_t y = y0; y <= y1; ++y) {
+                for (std::size_t x = x0; x <= x1; ++x) {
+                    if (fill)
+                        members[next[y * g + x]++] = i;
+                    else
+                        ++start[y * g + x + 1];
+                }
+            }
+        }
+        if (!fill)
+            for (std::size_t c = 1; c < start.size(); ++c)
+                start[c] += start[c - 1];
+    }
+    // Shape order: by area, then by drawing order.
+    const auto before = [&](std::uint32_t a, std::uint32_t b) {
+        return shapes[a].area < shapes[b].area || (shapes[a].area == shapes[b].area && a < b);
+    };
+    std::vector<std::uint32_t> shapeOf(n, kNone);
+    for (std::uint32_t i = 0; i < closed.size(); ++i)
+        shapeOf[closed[i]] = i;
+
+    std::uint32_t shown = kNone; // the shape whose outline is in `outline`
+    for (std::size_t k = 0; k < n; ++k) {
+        // The middle of the contour's first curve (the same either way round).
+        const std::uint32_t item = contours.items[contours.start[k]];
+        const Run &r = runs[item >> 1];
+        const Vec p = curves[item & 1u ? r.first + r.count - 1 : r.first].at(0.5);
+        if (p.x < low.x || p.x > high.x || p.y < low.y || p.y > high.y)
+            continue;
+        const std::uint32_t self = shapeOf[k];
+        std::uint32_t best = kNone;
+        const auto consider = [&](std::uint32_t c) {
+            const Shape &s = shapes[c];
+            if (c == self || (self != kNone && before(c, self))
+                || (best != kNone && before(best, c)) || p.x < s.low.x || p.x > s.high.x
+                || p.y < s.low.y || p.y > s.high.y)
+                return;
+            if (shown != c) {
+                buffer.clear();
+                Flatten(contours, closed[c], curves, runs, buffer);
+                Outline(buffer, outline);
+                shown = c;
+            }
+            if (Inside(p, outline))
+                best = c;
+        };
+        const std::size_t at = cell(p.y, low.y, ch) * g + cell(p.x, low.x, cw);
+        for (std::uint32_t m = start[at]; m < start[at + 1]; ++m)
+            consider(members[m]);
+        for (const std::uint32_t c : large)
+            consider(c);
+        parent[k] = best == kNone ? kNone : closed[best];
+    }
+    return parent;
+}
+
+// Orders the contours by nearest neighbour from the start, each after the
+// contours inside it: a closed contour is entered at its joint nearest to
+// where the machine stands (a lone circle at its nearest point) and keeps
+// its direction; an open one is entered from its nearer end.
 bool Order(const Contours &contours, const Curves &curves, const std::vector<Run> &runs,
            Emitter &emitter, ImportReport *report)
 {
@@ -861,9 +1021,16 @@ bool Order(const Contours &contours, const Curves &curves, const std::vector<Run
             ++(contours.closed[k] ? report->closedContours : report->openContours);
     }
     EntryIndex index(std::move(entries));
+    const std::vector<std::uint32_t> parent = Parents(contours, curves, runs);
+    std::vector<std::uint32_t> waiting(contours.size(), 0); // contours inside, not yet cut
+    for (const std::uint32_t p : parent)
+        if (p != kNone)
+            ++waiting[p];
     std::vector<bool> used(contours.size(), false);
-    while (const EntryIndex::Entry *entry = index.nearest(emitter.at(), used)) {
+    while (const EntryIndex::Entry *entry = index.nearest(emitter.at(), used, waiting)) {
         used[entry->contour] = true;
+        if (parent[entry->contour] != kNone)
+            --waiting[parent[entry->contour]];
         buffer.clear();
         Flatten(contours, entry->contour, curves, runs, buffer);
         if (entry->joint == kNone) {

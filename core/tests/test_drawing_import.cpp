@@ -339,6 +339,21 @@ TEST(ArrangeStages, CirclesAreFullTurnsNearestFirst)
     EXPECT_EQ(a.report.read.at("CIRCLE"), 2u);
 }
 
+// What lies inside a closed contour is cut before it, innermost first, even
+// when the outline is nearer; contours side by side go nearest first.
+TEST(ArrangeStages, InnerContoursFirst)
+{
+    const std::string square
+        = Line(0, 0, 10, 0) + Line(10, 0, 10, 10) + Line(10, 10, 0, 10) + Line(0, 10, 0, 0);
+    const ArrangedDrawing a = Arrange(Dxf(square + Circle(5, 5, 3) + Circle(5, 5, 1)));
+    ASSERT_EQ(a.segments.size(), 9u);
+    EXPECT_EQ(std::tuple(a.segments[1].type, a.segments[1].centreX), std::tuple(kTypeCcw, 500));
+    EXPECT_EQ(std::pair(a.segments[0].endX, a.segments[1].endX), std::pair(429, 429)); // r = 1
+    EXPECT_EQ(a.segments[3].endX, 288);                                                // r = 3
+    EXPECT_TRUE(a.segments[4].travel);
+    EXPECT_EQ(std::pair(a.segments[4].endX, a.segments[4].endY), std::pair(0, 0));
+}
+
 // Units: $INSUNITS scales the drawing; none means millimetres, said so;
 // the user's unit wins.
 TEST(ArrangeStages, UnitsScaleBeforeRounding)
