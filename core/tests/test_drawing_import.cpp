@@ -312,18 +312,18 @@ TEST(ArrangeStages, LinesInAnyOrderBecomeOneContour)
 {
     const ArrangedDrawing a = Arrange(
         Dxf(Line(10, 0, 10, 10) + Line(0, 10, 0, 0) + Line(0, 0, 10, 0) + Line(0, 10, 10, 10)),
-        {.startMm = {12, -3}});
+        {.startMm = {-3, 12}});
     ASSERT_EQ(a.segments.size(), 5u);
     EXPECT_TRUE(a.segments[0].travel);
     EXPECT_EQ(a.report.closedContours, 1u);
     EXPECT_EQ(a.report.travelMoves, 1u);
-    EXPECT_EQ(std::pair(a.segments[0].endX, a.segments[0].endY), std::pair(1000, 0));
+    EXPECT_EQ(std::pair(a.segments[0].endX, a.segments[0].endY), std::pair(0, 1000));
     for (std::size_t k = 1; k < a.segments.size(); ++k) {
         EXPECT_FALSE(a.segments[k].travel);
         EXPECT_EQ(a.segments[k].beginX, a.segments[k - 1].endX);
         EXPECT_EQ(a.segments[k].beginY, a.segments[k - 1].endY);
     }
-    EXPECT_EQ(std::pair(a.segments[4].endX, a.segments[4].endY), std::pair(1000, 0));
+    EXPECT_EQ(std::pair(a.segments[4].endX, a.segments[4].endY), std::pair(0, 1000));
 }
 
 // Circles are full turns entered at their point nearest the machine; the
@@ -384,8 +384,10 @@ TEST(ArrangeStages, BlockReferences)
     EXPECT_EQ(a.report.expanded, 1u);
 
     const ArrangedDrawing grid
-        = Arrange(Dxf("0\nMINSERT\n2\nB\n70\n3\n71\n2\n44\n10\n45\n10\n", block));
+        = Arrange(Dxf("0\nMINSERT\n2\nB\n70\n3\n71\n2\n44\n10\n45\n10\n", block), {.order = false});
     EXPECT_EQ(grid.report.expanded, 6u);
+    EXPECT_EQ(std::pair(grid.segments.back().endX, grid.segments.back().endY),
+              std::pair(2000, 1100)); // the last copy: row 2, column 3
 
     const std::string self = "0\nBLOCK\n2\nS\n0\nINSERT\n2\nS\n0\nLINE\n11\n1\n0\nENDBLK\n";
     EXPECT_EQ(ArrangeError(Dxf("0\nINSERT\n2\nS\n", self)).id, sid::ImportNesting);
