@@ -175,7 +175,7 @@ private:
         const std::size_t before = curves.size();
         switch (e.type) {
         case dxf::EntityType::Line:
-            count("LINE", depth);
+            count("LINE");
             beginRun();
             line(t.map({e.a[0], e.a[1]}), t.map({e.b[0], e.b[1]}));
             endRun();
@@ -183,7 +183,7 @@ private:
         case dxf::EntityType::Arc:
         case dxf::EntityType::Circle: {
             const bool circle = e.type == dxf::EntityType::Circle;
-            count(circle ? "CIRCLE" : "ARC", depth);
+            count(circle ? "CIRCLE" : "ARC");
             double sweep = circle ? 360.0 : std::fmod(e.end - e.start, 360.0);
             if (!(sweep > 0.0))
                 sweep += 360.0;
@@ -195,20 +195,20 @@ private:
         }
         case dxf::EntityType::LwPolyline:
         case dxf::EntityType::Polyline:
-            count(e.type == dxf::EntityType::Polyline ? "POLYLINE" : "LWPOLYLINE", depth);
+            count(e.type == dxf::EntityType::Polyline ? "POLYLINE" : "LWPOLYLINE");
             polyline(e, t * Affine::FromOcs(e.extrusion, e.elevation));
             break;
         case dxf::EntityType::Ellipse:
-            count("ELLIPSE", depth);
+            count("ELLIPSE");
             ellipse(e, t);
             break;
         case dxf::EntityType::Spline:
-            count("SPLINE", depth);
+            count("SPLINE");
             spline(m_drawing.splines[e.first], t);
             break;
         case dxf::EntityType::Insert:
             if (depth == 0)
-                count("INSERT", depth);
+                count("INSERT");
             if (Status s = insert(e, t, depth); !s)
                 return s;
             break;
@@ -218,11 +218,8 @@ private:
         return {};
     }
 
-    void count(const char *type, int depth)
-    {
-        if (depth == 0 || m_countNested)
-            ++m_report.read[type];
-    }
+    // Entities read, those inside block references included.
+    void count(const char *type) { ++m_report.read[type]; }
 
     void beginRun() { m_runStart = curves.size(); }
     void endRun()
@@ -405,8 +402,6 @@ private:
         const Affine rotate = Affine::RotateDegrees(in.rotation);
         const Affine local = rotate * Affine::Scale(in.scale[0], in.scale[1])
                              * Affine::Translate(-block.base[0], -block.base[1]);
-        const bool saved = m_countNested;
-        m_countNested = true;
         for (std::uint32_t row = 0; row < in.rows; ++row) {
             for (std::uint32_t col = 0; col < in.columns; ++col) {
                 const Vec offset = rotate.map({col * in.columnSpacing, row * in.rowSpacing});
@@ -421,7 +416,6 @@ private:
                                       .line = e.line};
             }
         }
-        m_countNested = saved;
         return {};
     }
 
@@ -431,7 +425,6 @@ private:
     ImportReport &m_report;
     std::size_t m_runStart = 0;
     std::size_t m_visits = 0;
-    bool m_countNested = false;
 };
 
 // ------------------------------------------------------------------- chain
@@ -1135,13 +1128,14 @@ public:
         double best = std::numeric_limits<double>::infinity();
         IntPoint chosen;
         IntPoint chosenCentre;
-        for (std::int32_t dy = -1; dy <= 1; ++dy) {
-            for (std::int32_t dx = -1; dx <= 1; ++dx) {
-                const IntPoint near{end.x + dx, end.y + dy};
-                const double d = geo::Distance(
-                    {static_cast<double>(near.x), static_cast<double>(near.y)}, c.end);
-                if ((dx || dy) && near != m_at && d < best
-                    && centreFor(near, c.centre, type, centre)) {
+        for (double dy = -1.0; dy <= 1.0; dy += 1.0) {
+            for (double dx = -1.0; dx <= 1.0; dx += 1.0) {
+                const Vec v{end.x + dx, end.y + dy};
+                IntPoint near;
+                if ((dx == 0.0 && dy == 0.0) || !RoundPoint(v, near) || near == m_at)
+                    continue;
+                const double d = geo::Distance(v, c.end);
+                if (d < best && centreFor(near, c.centre, type, centre)) {
                     best = d;
                     chosen = near;
                     chosenCentre = centre;

@@ -395,6 +395,34 @@ TEST(ArrangeStages, BlockReferences)
               sid::ImportTooLarge);
 }
 
+// An arc whose ends meet in rounding: a sliver has no length and is left
+// out, a near-full arc stays a full turn.
+TEST(ArrangeStages, ArcsWhoseEndsMeetInRounding)
+{
+    const std::string arc = "0\nARC\n10\n0\n20\n0\n40\n10\n50\n0\n51\n";
+    const ArrangedDrawing sliver = Arrange(Dxf(Line(0, 0, 10, 0) + arc + "0.0001\n"));
+    EXPECT_EQ(sliver.segments.size(), 1u);
+    EXPECT_EQ(sliver.report.droppedZero, 1u);
+    const ArrangedDrawing full = Arrange(Dxf(Line(0, 0, 10, 0) + arc + "359.9999\n"));
+    ASSERT_EQ(full.segments.size(), 2u);
+    EXPECT_EQ(std::tuple(full.segments[1].type, full.segments[1].endX, full.segments[1].endY),
+              std::tuple(kTypeCcw, 1000, 0));
+}
+
+// A circle in a tilted plane is seen from above as an ellipse: the plane's
+// X axis is world Y, its Y axis leans towards -X.
+TEST(ArrangeStages, TiltedPlaneSeenFromAbove)
+{
+    const ArrangedDrawing a
+        = Arrange(Dxf("0\nCIRCLE\n10\n0\n20\n5\n40\n2\n210\n0.6\n220\n0\n230\n0.8\n"));
+    ASSERT_GT(a.segments.size(), 4u);
+    EXPECT_EQ(a.report.approximated, 1u);
+    for (std::size_t k = 1; k < a.segments.size(); ++k) {
+        EXPECT_TRUE(a.segments[k].endX >= -561 && a.segments[k].endX <= -239) << k;
+        EXPECT_TRUE(a.segments[k].endY >= -201 && a.segments[k].endY <= 201) << k;
+    }
+}
+
 // Layers, paper space, R12 polylines with bulges, and meshes left out with a
 // count.
 TEST(ArrangeStages, WhatIsTaken)
