@@ -7,7 +7,7 @@
 // of LINE, ARC and LWPOLYLINE entities as a CAD program writes them (handles,
 // owner, layer and subclass groups, Z values, coordinates with ten decimals).
 
-#include "DrawingWriter.h"
+#include "BenchDrawing.h"
 #include "geometry/DxfReader.h"
 
 #include <benchmark/benchmark.h>
@@ -104,27 +104,6 @@ void Generate(const std::string &path, std::size_t bytes)
     }
 }
 
-// The floor: the whole file into memory in one go, then its line feeds
-// counted with memchr.
-std::size_t CountLineFeeds(const std::string &path)
-{
-    std::FILE *file = std::fopen(path.c_str(), "rb");
-    if (!file)
-        return 0;
-    const auto size = static_cast<std::size_t>(std::filesystem::file_size(path));
-    auto data = std::make_unique_for_overwrite<char[]>(size + 1);
-    const std::size_t got = std::fread(data.get(), 1, size + 1, file);
-    std::fclose(file);
-    std::size_t count = 0;
-    const char *p = data.get();
-    const char *end = p + got;
-    while (const void *nl = std::memchr(p, '\n', static_cast<std::size_t>(end - p))) {
-        ++count;
-        p = static_cast<const char *>(nl) + 1;
-    }
-    return count;
-}
-
 double Seconds(Clock::duration d)
 {
     return std::chrono::duration<double>(d).count();
@@ -145,7 +124,7 @@ int main(int argc, char **argv)
     std::size_t segments = 0;
     std::size_t lines = 0;
     // Warm the page cache and check the drawing reads.
-    lines = CountLineFeeds(path);
+    lines = bench::CountLineFeeds(path);
     {
         pos::CDxfReader reader;
         const auto config = reader.ReadDxfFile(path);
@@ -165,7 +144,7 @@ int main(int argc, char **argv)
     double readerSeconds = 1e300;
     for (int i = 0; i < repetitions; ++i) {
         auto start = Clock::now();
-        benchmark::DoNotOptimize(CountLineFeeds(path));
+        benchmark::DoNotOptimize(bench::CountLineFeeds(path));
         floorSeconds = std::min(floorSeconds, Seconds(Clock::now() - start));
 
         start = Clock::now();

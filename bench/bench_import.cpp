@@ -10,7 +10,7 @@
 // Prints MB/s, the ratio to the floor (best of the repetitions) and the
 // peak memory of each run against the file size.
 
-#include "DrawingWriter.h"
+#include "BenchDrawing.h"
 
 #include <algorithm>
 #include <chrono>
@@ -135,27 +135,6 @@ void Generate(const std::string &path, std::size_t bytes)
     }
 }
 
-// The floor: the whole file into memory in one go, then its line feeds
-// counted with memchr.
-std::size_t CountLineFeeds(const std::string &path)
-{
-    std::FILE *file = std::fopen(path.c_str(), "rb");
-    if (!file)
-        return 0;
-    const auto size = static_cast<std::size_t>(std::filesystem::file_size(path));
-    auto data = std::make_unique_for_overwrite<char[]>(size + 1);
-    const std::size_t got = std::fread(data.get(), 1, size + 1, file);
-    std::fclose(file);
-    std::size_t count = 0;
-    const char *p = data.get();
-    const char *end = p + got;
-    while (const void *nl = std::memchr(p, '\n', static_cast<std::size_t>(end - p))) {
-        ++count;
-        p = static_cast<const char *>(nl) + 1;
-    }
-    return count;
-}
-
 struct Run
 {
     double seconds = 0.0;
@@ -202,13 +181,13 @@ int main(int argc, char **argv)
                                         .string();
     Generate(path, megabytes << 20);
     const double mb = static_cast<double>(std::filesystem::file_size(path)) / 1e6;
-    CountLineFeeds(path); // into the page cache
+    bench::CountLineFeeds(path); // into the page cache
 
     double floor = 1e300;
     Run plain{1e300}, arranged{1e300};
     for (int i = 0; i < repetitions; ++i) {
         const auto start = Clock::now();
-        CountLineFeeds(path);
+        bench::CountLineFeeds(path);
         floor = std::min(floor, std::chrono::duration<double>(Clock::now() - start).count());
         const Run p = Host({"import-dxf", path});
         const Run a = Host({"import-dxf", path, "--arrange"});
