@@ -15,12 +15,36 @@ namespace pos {
 // or read (a directory cannot be read).
 Result<std::string> ReadWholeFile(const std::string &path);
 
-// Writes the file at path whole or not at all: the text goes into a new
-// temporary file in the same directory, which is flushed to the disk and then
-// renamed over path. On any failure (message 50205) the temporary file is
-// removed and a file that stood at path before is left as it was. A file
-// that is replaced keeps its permission bits; a new one gets 0666 less the
-// umask. A symbolic link at path is replaced, not followed.
+// Writes text to path so that nothing that stood there is lost; message 50205
+// (with the system's reason) on any failure, which leaves path as it was.
+// - A regular file, or a new one, is written whole or not at all: the text
+//   goes into a short temporary file beside it (".pos-tmp-..."), made with
+//   mode 0600 and given the old file's owner and group (where the process
+//   may) and mode before any byte is written (a new file: 0666 less the
+//   umask), flushed to the disk and renamed over path; the folder is flushed
+//   too. Temporaries that killed writes of the same file left are removed.
+// - A file with other hard links, or in a folder that refuses new files while
+//   the file itself is writable, is rewritten in place once the room for the
+//   text is reserved: same inode, owner, mode and links.
+// - A symbolic link is followed (relative ones from their own folder, also
+//   when the target does not exist yet) and its target written; the link
+//   stays.
+// - A character device (/dev/null, a terminal) or a named pipe is written
+//   through, and every error of the write counts ("No space left on device"
+//   on /dev/full). A pipe that no program reads is refused (message 50541)
+//   at once, without waiting. Whatever reaches a process's own descriptor
+//   (/dev/stdout, /dev/fd/N) is written through as well, appended to a
+//   regular file there.
+// - A directory is refused (EISDIR); so is any other kind of file (block
+//   devices, sockets: message 50542).
 Status WriteWholeFile(const std::string &path, std::string_view text);
+
+// The name of WriteWholeFile's temporaries of a file begins with this: a
+// fixed part and a hash of the file's name (the last part of its path).
+std::string TemporaryPrefix(std::string_view fileName);
+
+// Refuses (message 50540, naming both) to write the output onto the input:
+// when both paths lead to the same regular file, however they are spelled.
+Status CheckOutputIsNotInput(const std::string &input, const std::string &output);
 
 } // namespace pos

@@ -351,6 +351,14 @@ constexpr Entry kTable[] = {
      "%s：“%s”不是有效的值"},
     {50521, "--pulses-per-mm, --unit, --tolerance, --start, --layers and --speeds go with --arrange, and --arrange not with --raw",
      "--pulses-per-mm、--unit、--tolerance、--start、--layers和--speeds须与--arrange同用，--arrange不能与--raw同用"},
+
+    // Writing output files (kept in ascending order: the table is searched).
+    {50540, "this is the input file %s; the output must go to another file",
+     "这是输入文件%s，输出必须写入另一个文件"},
+    {50541, "the file cannot be written: it is a named pipe that no program is reading",
+     "无法写入文件：这是一个没有程序在读取的命名管道"},
+    {50542, "the file cannot be written: it is neither a regular file, a character device nor a pipe",
+     "无法写入文件：它既不是普通文件，也不是字符设备或管道"},
 };
 // clang-format on
 

@@ -129,6 +129,9 @@ enum : int {
     JsonType = 50215,
     JsonCentreMode = 50216,
     JsonBoolean = 50217,
+    OutputIsInput = 50540,       // the -o file is the input file
+    PipeWithoutReader = 50541,   // a named pipe that no program reads
+    FileKindNotWritable = 50542, // neither a regular file, a character device nor a pipe
 
     PouEnd = 50302,
     PouNotHeader = 50303,

@@ -4,11 +4,18 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace pos;
@@ -68,17 +75,89 @@ TEST_F(FileIo, ReadsEveryByteOrSaysWhyNot)
               Path("missing") + ": the file cannot be opened: No such file or directory");
 }
 
-TEST_F(FileIo, WriteCreatesAndReplacesKeepingTheModeAndNoTemporaryFile)
+TEST_F(FileIo, WriteCreatesAndReplacesKeepingOwnerModeAndNoTemporaryFile)
 {
     ASSERT_TRUE(WriteWholeFile(Path("out"), "first"));
     EXPECT_EQ(Contents(Path("out")), "first");
     fs::permissions(Path("out"),
                     fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    // Only root can give a file away; others keep their own.
+    const uid_t owner = ::geteuid() == 0 ? 65534 : ::geteuid();
+    const gid_t group = ::geteuid() == 0 ? 65534 : ::getegid();
+    ASSERT_EQ(::chown(Path("out").c_str(), owner, group), 0);
     ASSERT_TRUE(WriteWholeFile(Path("out"), std::string("se\0cond", 7)));
     EXPECT_EQ(Contents(Path("out")), std::string("se\0cond", 7));
-    EXPECT_EQ(fs::status(Path("out")).permissions(),
-              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    struct stat info
+    {};
+    ASSERT_EQ(::stat(Path("out").c_str(), &info), 0);
+    EXPECT_EQ(std::make_tuple(info.st_mode & 07777, info.st_uid, info.st_gid),
+              std::make_tuple(0640u, owner, group));
     EXPECT_EQ(Entries(), 1u);
+}
+
+// A link leads to the file written (created when it is missing), through
+// relative and absolute links alike; the links stay.
+TEST_F(FileIo, SymbolicLinksAreFollowedAndKept)
+{
+    fs::create_directory(Path("d"));
+    fs::create_symlink("made", Path("d/dangling"));
+    fs::create_symlink(Path("d/dangling"), Path("absolute"));
+    ASSERT_TRUE(WriteWholeFile(Path("absolute"), "text"));
+    EXPECT_EQ(Contents(Path("d/made")), "text");
+    EXPECT_TRUE(fs::is_symlink(Path("absolute")) && fs::is_symlink(Path("d/dangling")));
+
+    fs::create_symlink("loop", Path("loop"));
+    EXPECT_EQ(Why(WriteWholeFile(Path("loop"), "x").error()),
+              Path("loop") + ": the file cannot be written: Too many levels of symbolic links");
+}
+
+TEST_F(FileIo, OtherKindsOfFileAreRefused)
+{
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    Path("socket").copy(address.sun_path, sizeof address.sun_path - 1);
+    ASSERT_EQ(::bind(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address), 0);
+    EXPECT_EQ(Why(WriteWholeFile(Path("socket"), "x").error()),
+              Path("socket")
+                  + ": the file cannot be written: it is neither a regular file, a "
+                    "character device nor a pipe");
+    ::close(fd);
+    EXPECT_TRUE(fs::is_socket(Path("socket")));
+}
+
+// Temporaries that a killed write left are removed by the next write of the
+// same file; those of a live process, of another file or made after this
+// write began are not.
+TEST_F(FileIo, NextWriteRemovesStaleTemporariesOfTheSameFile)
+{
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    ASSERT_EQ(::waitpid(child, nullptr, 0), child); // from now on a process that is gone
+    const std::string dead = std::to_string(child), live = std::to_string(::getpid());
+    const std::string out = TemporaryPrefix("out");
+    const struct
+    {
+        std::string name;
+        bool old;
+        bool kept;
+    } leftovers[] = {
+        {out + dead + "-0000beef", true, false},
+        {out + live + "-0000beef", true, true},
+        {TemporaryPrefix("other") + dead + "-0000beef", true, true},
+        {out + dead + "-0000cafe", false, true},
+    };
+    for (const auto &l : leftovers) {
+        std::ofstream(Path(l.name.c_str())) << "a whole copy";
+        const timespec old[2] = {{1000, 0}, {1000, 0}};
+        const timespec later[2] = {{UTIME_NOW, 0}, {::time(nullptr) + 3600, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, Path(l.name.c_str()).c_str(), l.old ? old : later, 0), 0);
+    }
+    ASSERT_TRUE(WriteWholeFile(Path("out"), "text"));
+    for (const auto &l : leftovers)
+        EXPECT_EQ(fs::exists(Path(l.name.c_str())), l.kept) << l.name;
+    EXPECT_EQ(Contents(Path("out")), "text");
 }
 
 TEST_F(FileIo, RefusedWritesCreateNothingAndReplaceNothing)
