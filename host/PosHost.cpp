@@ -260,6 +260,18 @@ int Emit(const std::string &text, const Options &options, std::ostream &out, std
     return kExitOk;
 }
 
+// Before anything is read: an output file that is the input (another
+// spelling, a link to it) would destroy it, so the command is refused.
+bool OutputIsInput(const Options &options, std::ostream &err, Lang lang)
+{
+    if (!options.output)
+        return false;
+    const Status distinct = CheckOutputIsNotInput(options.input, *options.output);
+    if (!distinct)
+        Report(err, distinct.error(), lang);
+    return !distinct;
+}
+
 int Generate(const Options &options, std::ostream &out, std::ostream &err, Lang lang)
 {
     const std::optional<PosConfig> config = Load(options.input, ReadConfigJson, err, lang);
@@ -586,6 +598,8 @@ int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
     if (const int status = ParseOptions(args, options, err, lang); status != kExitOk)
         return status;
 
+    if (OutputIsInput(options, err, lang))
+        return kExitFailed;
     const std::string_view name = options.command->name;
     if (name == "generate")
         return Generate(options, out, err, lang);

@@ -1,0 +1,195 @@
+// Where -o leads: each kind of file the output path may name, with what
+// stands there afterwards and the exit status.
+
+#include "PosHostTest.h"
+
+#include <cerrno>
+#include <chrono>
+#include <functional>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+namespace pos::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kData = POS_TEST_DATA_DIR;
+const std::string kExampleJson = kData + "/../examples/worked_example.json";
+const std::string kExampleIl = kData + "/../examples/worked_example.il";
+
+// Runs the command in a child process as the user nobody, for a folder that
+// root could write into all the same; the exit status, or -1 when the child
+// cannot become nobody.
+int RunAsNobody(const std::vector<std::string> &args)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(99);
+        ::_exit(std::get<0>(RunCommand(args)));
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) != 99 ? WEXITSTATUS(status) : -1;
+}
+
+struct Row
+{
+    const char *what;
+    std::function<void()> setUp;
+    std::vector<std::string> args;
+    int status;
+    std::string err;                    // expected on stderr
+    std::function<std::string()> state; // what stands there afterwards
+    std::string expected;
+    bool readOnlyFolder = false;
+};
+
+TEST_F(PosHostTest, OutputPathsKeepWhatStandsThereAndReportEveryFailure)
+{
+    const std::string text = Read(kExampleIl);
+    const std::string dxf = "0\nSECTION\n2\nENTITIES\n0\nLINE\n10\n0\n20\n0\n11\n10\n21\n0\n"
+                            "0\nENDSEC\n0\nEOF\n";
+    const std::string longName(250, 'n');
+    const auto generate = [](const std::string &out) {
+        return std::vector<std::string>{"generate", kExampleJson, "-o", out};
+    };
+    const auto fileType = [](const char *path) {
+        const fs::file_type type = fs::symlink_status(path).type();
+        return type == fs::file_type::character ? "device"
+               : type == fs::file_type::fifo    ? "fifo"
+                                                : "other";
+    };
+
+    // The reader at the other end of a pipe: it opens the pipe (and blocks
+    // there) before the command runs; holder keeps a writer until it did.
+    std::thread reader;
+    std::string received;
+    int holder = -1;
+    const auto startReader = [&] {
+        ASSERT_EQ(::mkfifo("pipe", 0600), 0);
+        reader = std::thread([&received] {
+            const int fd = ::open("pipe", O_RDONLY);
+            char buffer[4096];
+            for (ssize_t n = 0; fd >= 0 && (n = ::read(fd, buffer, sizeof buffer)) > 0;)
+                received.append(buffer, static_cast<std::size_t>(n));
+            ::close(fd);
+        });
+        for (int i = 0; i < 10000 && holder < 0; ++i) {
+            holder = ::open("pipe", O_WRONLY | O_NONBLOCK);
+            if (holder < 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        ASSERT_GE(holder, 0);
+    };
+    const auto stopReader = [&] {
+        ::close(holder);
+        reader.join();
+        return received;
+    };
+
+    const std::vector<Row> rows = {
+        {"regular file", [] { Write("out", "old"); }, generate("out"), 0, "out written\n",
+         [] { return Read("out"); }, text},
+        {"missing folder", [] {}, generate("no/such/out"), 1,
+         "no/such/out: the file cannot be written: No such file or directory\n",
+         [] { return std::to_string(fs::exists("no")); }, "0"},
+        {"relative symlink in a folder",
+         [] {
+             fs::create_directory("sub");
+             Write("sub/target", "old");
+             fs::create_symlink("target", "sub/link");
+         },
+         generate("sub/link"), 0, "sub/link written\n",
+         [] { return std::to_string(fs::is_symlink("sub/link")) + Read("sub/target"); },
+         "1" + text},
+        {"hard link",
+         [] {
+             Write("a", "old");
+             fs::create_hard_link("a", "b");
+         },
+         generate("a"), 0, "a written\n",
+         [] { return std::to_string(fs::hard_link_count("a")) + Read("b"); }, "2" + text},
+        {"read-only folder, writable file",
+         [] {
+             fs::create_directory("ro");
+             Write("ro/out", "old");
+             fs::permissions("ro/out", static_cast<fs::perms>(0666));
+             fs::permissions("ro", static_cast<fs::perms>(0555));
+         },
+         generate("ro/out"), 0, "ro/out written\n",
+         [] {
+             fs::permissions("ro", fs::perms::owner_all);
+             return Read("ro/out");
+         },
+         text, true},
+        {"/dev/null", [] {}, generate("/dev/null"), 0, "/dev/null written\n",
+         [&] { return fileType("/dev/null"); }, "device"},
+        {"/dev/full", [] {}, generate("/dev/full"), 1,
+         "/dev/full: the file cannot be written: No space left on device\n",
+         [&] { return fileType("/dev/full"); }, "device"},
+        {"pipe without reader", [] { ASSERT_EQ(::mkfifo("fifo", 0600), 0); }, generate("fifo"), 1,
+         "fifo: the file cannot be written: it is a named pipe that no program is reading\n",
+         [&] { return fileType("fifo"); }, "fifo"},
+        {"pipe with a reader", startReader, generate("pipe"), 0, "pipe written\n", stopReader,
+         text},
+        {"input by another spelling",
+         [] { Write("in.json", Read(kExampleJson)); },
+         {"generate", "in.json", "-o", "./in.json"},
+         1,
+         "./in.json: this is the input file in.json; the output must go to another file\n",
+         [] { return Read("in.json"); },
+         Read(kExampleJson)},
+        {"input through a symlink",
+         [&] {
+             Write("d.dxf", dxf);
+             fs::create_symlink("d.dxf", "l.dxf");
+         },
+         {"import-dxf", "d.dxf", "--arrange", "-o", "l.dxf"},
+         1,
+         "l.dxf: this is the input file d.dxf; the output must go to another file\n",
+         [] { return Read("d.dxf"); },
+         dxf},
+        {"input by the same path",
+         [&] { Write("in.il", text); },
+         {"decode", "in.il", "-o", "in.il"},
+         1,
+         "in.il: this is the input file in.il; the output must go to another file\n",
+         [] { return Read("in.il"); },
+         text},
+        {"250-character name", [] {}, generate(longName), 0, longName + " written\n",
+         [&] { return Read(longName); }, text},
+    };
+    std::string skipped;
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.what);
+        row.setUp();
+        if (row.readOnlyFolder && ::geteuid() == 0) {
+            // Root writes into any folder: the command runs as nobody, its
+            // messages unseen.
+            const int status = RunAsNobody(row.args);
+            if (status < 0) {
+                row.state();
+                skipped += std::string(row.what) + " (running as root, cannot become nobody) ";
+                continue;
+            }
+            EXPECT_EQ(status, row.status);
+        } else {
+            const auto [status, out, err] = RunCommand(row.args);
+            EXPECT_EQ(std::make_tuple(status, out, err), std::make_tuple(row.status, "", row.err));
+        }
+        EXPECT_EQ(row.state(), row.expected);
+    }
+    // Nothing of ours is left beside the files.
+    for (const auto &entry : fs::directory_iterator("."))
+        EXPECT_FALSE(entry.path().filename().string().starts_with(".pos-tmp-")) << entry.path();
+    if (!skipped.empty())
+        GTEST_SKIP() << "not set up: " << skipped;
+}
+
+} // namespace
+} // namespace pos::test
