@@ -244,7 +244,9 @@ auto Load(const std::string &path, Reader read, std::ostream &err, Lang lang)
     return std::move(*record);
 }
 
-// Writes a product to the -o file (whole or not at all) or to out.
+// Writes a product to the -o file or to out. A regular file is written whole
+// or not at all, a device or a pipe through (WriteWholeFile); any failure is
+// exit status 1.
 int Emit(const std::string &text, const Options &options, std::ostream &out, std::ostream &err,
          Lang lang)
 {
