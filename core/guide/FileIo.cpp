@@ -80,37 +80,6 @@ void SplitPath(const std::string &path, std::string &directory, std::string &nam
 
 } // namespace
 
-Result<std::string> ReadWholeFile(const std::string &path)
-{
-    const auto fail = [&path](int error) { return Failure(sid::FileCannotOpen, path, error); };
-    int fd = -1;
-    do
-        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    while (fd < 0 && errno == EINTR);
-    if (fd < 0)
-        return fail(errno);
-    Descriptor file(fd);
-
-    std::string text;
-    struct stat info
-    {};
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0)
-        text.reserve(static_cast<std::size_t>(info.st_size));
-    char buffer[1 << 16];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return fail(errno);
-        }
-        if (n == 0)
-            break;
-        text.append(buffer, static_cast<std::size_t>(n));
-    }
-    return text;
-}
-
 Status WriteWholeFile(const std::string &path, std::string_view text)
 {
     const auto fail = [&path](int error) { return Failure(sid::FileCannotWrite, path, error); };

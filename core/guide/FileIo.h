@@ -4,16 +4,13 @@
 // names the file, and its detail is the system's error text (strerror),
 // e.g. "No such file or directory".
 
+#include "guide/FileRead.h" // ReadWholeFile
 #include "res/Diagnostic.h"
 
 #include <string>
 #include <string_view>
 
 namespace pos {
-
-// Reads the whole file at path; message 50106 when the file cannot be opened
-// or read (a directory cannot be read).
-Result<std::string> ReadWholeFile(const std::string &path);
 
 // Writes the file at path whole or not at all: the text goes into a new
 // temporary file in the same directory, which is flushed to the disk and then
