@@ -27,6 +27,7 @@ bool IsReason(int id)
     case pos::sid::DxfNotNumber:
     case pos::sid::DxfOutOfRange:
     case pos::sid::DxfBinary:
+    case pos::sid::DxfNoEof:
     case pos::sid::DxfTooLarge:
     case pos::sid::ImportTooLarge:
     case pos::sid::ImportNesting:

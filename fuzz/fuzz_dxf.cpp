@@ -18,6 +18,7 @@ bool IsReason(int id)
     case pos::sid::DxfNotNumber:
     case pos::sid::DxfOutOfRange:
     case pos::sid::DxfBinary:
+    case pos::sid::DxfNoEof:
     case pos::sid::DxfBadArc:
         return true;
     default:

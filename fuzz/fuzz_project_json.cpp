@@ -18,6 +18,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
                 std::abort();
         return 0;
     }
+    // A NUL byte is never JSON, inside a string or out: nothing after one
+    // may be dropped silently.
+    if (text.find('\0') != std::string_view::npos)
+        std::abort();
     const std::string written = pos::WriteProjectJson(*project);
     const auto reread = pos::ReadProjectJson(written);
     if (!reread || !(*reread == *project) || pos::WriteProjectJson(*reread) != written)

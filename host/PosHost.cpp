@@ -39,16 +39,26 @@ struct Command
     bool takesName;            // --name NAME
     bool takesPlugin;          // --plugin PATH
     bool takesArrange = false; // --arrange and its options
+    // The positional arguments as the usage names them, in English and Chinese.
+    std::array<std::array<std::string_view, 2>, 2> argumentNames{};
 };
 
 constexpr Command kCommands[] = {
-    {"generate", 1, 1, true, false, false, false},        // CONFIG.json
-    {"check", 1, 1, false, false, false, false},          // CONFIG.json
-    {"import-dxf", 1, 1, true, true, false, false, true}, // FILE.dxf
-    {"decode", 1, 1, true, false, true, false},           // FILE.il
-    {"new", 0, 1, false, false, false, true},             // [PROJECT.json]
-    {"modify", 2, 2, false, false, false, true},          // NAME PROJECT.json
-    {"list", 1, 1, false, false, false, false},           // PROJECT.json
+    {"generate", 1, 1, true, false, false, false, false, {{{"CONFIG.json", "配置.json"}}}},
+    {"check", 1, 1, false, false, false, false, false, {{{"CONFIG.json", "配置.json"}}}},
+    {"import-dxf", 1, 1, true, true, false, false, true, {{{"FILE.dxf", "文件.dxf"}}}},
+    {"decode", 1, 1, true, false, true, false, false, {{{"FILE.il", "文件.il"}}}},
+    {"new", 0, 1, false, false, false, true, false, {{{"PROJECT.json", "项目.json"}}}},
+    {"modify",
+     2,
+     2,
+     false,
+     false,
+     false,
+     true,
+     false,
+     {{{"NAME", "名称"}, {"PROJECT.json", "项目.json"}}}},
+    {"list", 1, 1, false, false, false, false, false, {{{"PROJECT.json", "项目.json"}}}},
 };
 
 struct Options
@@ -206,8 +216,17 @@ int ParseOptions(const std::vector<std::string> &args, Options &options, std::os
             return badOption();
         }
     }
-    if (positional.size() < command.minArguments || positional.size() > command.maxArguments)
-        return Usage(err, lang);
+    if (positional.size() < command.minArguments) {
+        const std::string_view missing
+            = command.argumentNames[positional.size()][lang == Lang::Zh ? 1 : 0];
+        return Usage(err, lang,
+                     Format(Text(sid::CliMissingArgument, lang),
+                            {std::string(command.name), std::string(missing)}));
+    }
+    if (positional.size() > command.maxArguments)
+        return Usage(err, lang,
+                     Format(Text(sid::CliExtraArgument, lang),
+                            {std::string(command.name), positional[command.maxArguments]}));
     if ((options.arrangeOnly && !options.arrange) || (options.arrange && options.raw))
         return Usage(err, lang, std::string(Text(sid::CliArrangeOnly, lang)));
     if (!positional.empty())
@@ -230,18 +249,23 @@ template<typename Reader>
 auto Load(const std::string &path, Reader read, std::ostream &err, Lang lang)
     -> std::optional<typename decltype(read(std::string_view()))::value_type>
 {
-    const Result<std::string> text = ReadWholeFile(path);
-    if (!text) {
-        Report(err, text.error(), lang);
+    try {
+        const Result<std::string> text = ReadWholeFile(path);
+        if (!text) {
+            Report(err, text.error(), lang);
+            return std::nullopt;
+        }
+        auto record = read(*text);
+        if (!record) {
+            record.error().file = path;
+            Report(err, record.error(), lang);
+            return std::nullopt;
+        }
+        return std::move(*record);
+    } catch (const std::bad_alloc &) {
+        Report(err, Diagnostic{.id = sid::OutOfMemory, .file = path}, lang);
         return std::nullopt;
     }
-    auto record = read(*text);
-    if (!record) {
-        record.error().file = path;
-        Report(err, record.error(), lang);
-        return std::nullopt;
-    }
-    return std::move(*record);
 }
 
 // Writes a product to the -o file or to out. A regular file is written whole
@@ -279,10 +303,12 @@ int Generate(const Options &options, std::ostream &out, std::ostream &err, Lang 
     const std::optional<PosConfig> config = Load(options.input, ReadConfigJson, err, lang);
     if (!config)
         return kExitFailed;
-    const std::vector<Diagnostic> problems = CheckConfiguration(*config, {});
+    std::vector<Diagnostic> problems = CheckConfiguration(*config, {});
     if (!problems.empty()) {
-        for (const Diagnostic &problem : problems)
+        for (Diagnostic &problem : problems) {
+            problem.file = options.input;
             Report(err, problem, lang);
+        }
         return kExitFailed;
     }
     return Emit(JoinPou(GeneratePouLines(*config, lang)), options, out, err, lang);
@@ -293,9 +319,11 @@ int Check(const Options &options, std::ostream &out, std::ostream &err, Lang lan
     const std::optional<PosConfig> config = Load(options.input, ReadConfigJson, err, lang);
     if (!config)
         return kExitFailed;
-    const std::vector<Diagnostic> problems = CheckConfiguration(*config, {});
-    for (const Diagnostic &problem : problems)
+    std::vector<Diagnostic> problems = CheckConfiguration(*config, {});
+    for (Diagnostic &problem : problems) {
+        problem.file = options.input;
         Report(out, problem, lang);
+    }
     if (problems.empty()) {
         out << Format(Text(sid::CliCheckPassed, lang), {options.input}) << '\n';
         return kExitOk;
@@ -365,7 +393,7 @@ int ImportArranged(const Options &options, std::ostream &out, std::ostream &err,
     return Emit(WriteConfigJson(config), options, out, err, lang);
 }
 
-int ImportDxf(const Options &options, std::ostream &out, std::ostream &err, Lang lang)
+int ImportDxfFile(const Options &options, std::ostream &out, std::ostream &err, Lang lang)
 {
     if (options.arrange)
         return ImportArranged(options, out, err, lang);
@@ -382,9 +410,25 @@ int ImportDxf(const Options &options, std::ostream &out, std::ostream &err, Lang
         return Emit(WriteRawRecordJson(*record), options, out, err, lang);
     bool cut = false;
     const PosConfig config = ImportedConfiguration(*record, cut);
-    if (cut)
-        err << Format(Text(sid::SegmentLimit, lang), {std::int64_t{kMaxSegments}}) << '\n';
+    if (cut) {
+        const auto dropped = static_cast<std::int64_t>(reader.SegmentsRead() - kMaxSegments);
+        err << options.input << ": "
+            << Format(Text(sid::SegmentLimitDropped, lang), {std::int64_t{kMaxSegments}, dropped})
+            << '\n';
+    }
     return Emit(WriteConfigJson(config), options, out, err, lang);
+}
+
+// A drawing too large for the memory is refused like any other bad input,
+// with its file.
+int ImportDxf(const Options &options, std::ostream &out, std::ostream &err, Lang lang)
+{
+    try {
+        return ImportDxfFile(options, out, err, lang);
+    } catch (const std::bad_alloc &) {
+        Report(err, Diagnostic{.id = sid::OutOfMemory, .file = options.input}, lang);
+        return kExitFailed;
+    }
 }
 
 int Decode(const Options &options, std::ostream &out, std::ostream &err, Lang lang)

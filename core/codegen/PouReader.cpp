@@ -1,6 +1,7 @@
 #include "codegen/PouReader.h"
 
 #include "codegen/GeneratePou.h"
+#include "guide/ConfigJson.h"
 
 #include <algorithm>
 #include <array>
@@ -91,6 +92,14 @@ public:
         m_error = Diagnostic{.id = reason, .line = static_cast<long long>(index + 1)};
         if (!what.empty())
             m_error.args.emplace_back(std::move(what));
+        return false;
+    }
+
+    // A value outside its field's domain on the line with the given index.
+    bool failValue(std::size_t index, FieldKind kind)
+    {
+        m_error = ExpectedValue(kind);
+        m_error.line = static_cast<long long>(index + 1);
         return false;
     }
 
@@ -202,6 +211,10 @@ bool ReadSegment(Reader &r, Shared &shared, std::int64_t &block, std::int64_t st
     segment.accDecTime = join(6);
     segment.endX = static_cast<std::int32_t>(join(8));
     segment.endY = static_cast<std::int32_t>(join(10));
+    if (segment.isArc() && !InDomain(FieldKind::CentreMode, v[0]))
+        return r.failValue(firstMov, FieldKind::CentreMode);
+    if (!InDomain(FieldKind::ConfigurationCode, v[1]))
+        return r.failValue(firstMov + 1, FieldKind::ConfigurationCode);
     if (segment.isArc()) {
         segment.centreX = static_cast<std::int32_t>(join(12));
         segment.centreY = static_cast<std::int32_t>(join(14));
@@ -240,6 +253,9 @@ bool ReadSegment(Reader &r, Shared &shared, std::int64_t &block, std::int64_t st
         if (ops[i + 1] < 0 || ops[i + 1] > std::int64_t{std::numeric_limits<std::uint32_t>::max()})
             return r.failPrevious(sid::Expected, Quoted(instruction));
     const std::array<std::int64_t, 4> ports{ops[1], ops[2], ops[3], ops[4]};
+    for (std::size_t i = 0; i < 4; ++i)
+        if (!InDomain(i == 0 ? FieldKind::XPulsePort : FieldKind::Port, ports[i]))
+            return r.failValue(r.position() - 1, i == 0 ? FieldKind::XPulsePort : FieldKind::Port);
     if (!shared.known) {
         shared.ports = ports;
         shared.known = true;
@@ -293,6 +309,10 @@ Result<PosConfig> ParsePou(std::string_view text, const std::string &subprogramN
     std::int64_t block = 0;
     std::int64_t step = 0;
     while (!reader.atEnd()) {
+        if (static_cast<std::size_t>(step) == kMaxSegments)
+            return Diagnostic{.id = sid::PouTooManySegments,
+                              .args = {std::int64_t{kMaxSegments}},
+                              .line = static_cast<long long>(reader.position() + 1)};
         PosSegment segment;
         if (!ReadSegment(reader, shared, block, step, segment))
             return reader.error();

@@ -18,7 +18,10 @@ namespace pos {
 // in the order the subprogram runs them (segments the generator skipped are
 // not in the text). The subprogram name is the given one; every other field
 // takes its value from base. Refuses a text that is not such a subprogram,
-// with the line where reading stopped and why.
+// with the line where reading stopped and why; so are values that the
+// configuration cannot hold (the domains of FieldKind: configuration codes
+// 0, 1, 10 and 11, centre modes 0 and 1, the ports) and more than 256
+// segments, so that whatever is read here the configuration reader takes.
 Result<PosConfig> ParsePou(std::string_view text, const std::string &subprogramName,
                            const PosConfig &base);
 

@@ -1,6 +1,7 @@
 #include "geometry/DxfParser.h"
 
 #include "geometry/DxfNumber.h"
+#include "guide/FileRead.h"
 
 #include <algorithm>
 #include <bit>
@@ -29,8 +30,7 @@ namespace {
 constexpr std::string_view kBinarySentinel = "AutoCAD Binary DXF";
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 constexpr double kDegToRad = std::numbers::pi / 180.0;
-constexpr std::size_t kMaxQuoted = 40;                   // bytes of a bad line quoted in a message
-constexpr std::size_t kMaxGrowth = std::size_t{1} << 30; // buffer limit for a file of unknown size
+constexpr std::size_t kMaxQuoted = 40; // bytes of a bad line quoted in a message
 
 // R12 POLYLINE flags.
 constexpr long long kPolylineClosed = 1;
@@ -168,11 +168,17 @@ public:
                 fail(sid::DxfValueMissing, codeLine);
                 break;
             }
-            if (!group(code))
+            if (!group(code)) {
+                m_endOfFile = true;
                 break;
+            }
             if (m_line == codeLine)
                 skipValue(); // a value nobody needs
         }
+        // A drawing cut short would lose entities, or whole sections, without
+        // a sign: only its end-of-file marker shows that it is whole.
+        if (!m_failed && !m_endOfFile)
+            fail(sid::DxfNoEof, std::max(m_line, 1LL));
         if (!m_failed)
             finishEntity();
         if (!m_failed)
@@ -827,6 +833,7 @@ private:
     bool m_failed = false;
     Diagnostic m_error; // the first failure
     State m_state = State::Outside;
+    bool m_endOfFile = false; // the EOF marker was read
     bool m_insUnitsNext = false;
     std::string_view m_blockName;
     double m_blockBase[2] = {0.0, 0.0};
@@ -872,46 +879,35 @@ Result<std::string_view> DxfBody(std::string_view text)
 
 Result<FileBytes> ReadDxfBytes(const std::string &path)
 {
-    const auto cannotOpen = [&path](int error) {
-        return Diagnostic{.id = sid::FileCannotOpen,
-                          .detail = std::generic_category().message(error),
-                          .file = path};
-    };
-    std::FILE *file = std::fopen(path.c_str(), "rb");
+    Result<InputFile> file = InputFile::Open(path, kMaxDrawingBytes);
     if (!file)
-        return cannotOpen(errno);
-    // The size is a hint only: the file may change while it is read, and a
-    // directory or a device has none.
-    std::error_code sizeError;
-    const std::uintmax_t hint = std::filesystem::file_size(path, sizeError);
-    std::size_t capacity = sizeError ? 0 : static_cast<std::size_t>(hint);
+        return std::move(file.error());
+    // The size is a hint only: the file may change while it is read, and
+    // standard input has none.
+    std::size_t capacity = static_cast<std::size_t>(file->sizeHint());
     FileBytes bytes;
-    int readError = 0;
-    errno = 0;
     try {
         capacity += 1; // one byte more shows the end of the file without a second call
         bytes.data = std::make_unique_for_overwrite<char[]>(capacity);
         for (;;) {
-            bytes.size += std::fread(bytes.data.get() + bytes.size, 1, capacity - bytes.size, file);
+            const Result<std::size_t> n
+                = file->Read(bytes.data.get() + bytes.size, capacity - bytes.size);
+            if (!n)
+                return n.error();
+            if (*n == 0)
+                break;
+            bytes.size += *n;
             if (bytes.size < capacity)
-                break;
-            if (capacity >= kMaxGrowth) { // a device that never ends
-                readError = EFBIG;
-                break;
-            }
-            auto bigger = std::make_unique_for_overwrite<char[]>(capacity * 2);
+                continue;
+            const std::size_t larger = std::min<std::size_t>(capacity * 2, kMaxDrawingBytes + 1);
+            auto bigger = std::make_unique_for_overwrite<char[]>(larger);
             std::memcpy(bigger.get(), bytes.data.get(), bytes.size);
             bytes.data = std::move(bigger);
-            capacity *= 2;
+            capacity = larger;
         }
-        if (!readError && std::ferror(file))
-            readError = errno ? errno : EIO;
     } catch (const std::bad_alloc &) {
-        readError = ENOMEM;
+        return file->Failure(ENOMEM);
     }
-    std::fclose(file);
-    if (readError)
-        return cannotOpen(readError);
     return bytes;
 }
 

@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -124,8 +125,12 @@ struct FileBytes
     std::string_view view() const { return {data.get(), size}; }
 };
 
-// Reads a whole file into memory, with a limit for files of unknown size.
-// The failure carries the file.
+// Drawings are read up to 1 GiB.
+constexpr std::uint64_t kMaxDrawingBytes = std::uint64_t{1} << 30;
+
+// Reads a whole drawing into memory, at most kMaxDrawingBytes, from a
+// regular file or standard input (see InputFile). The failure carries the
+// file.
 Result<FileBytes> ReadDxfBytes(const std::string &path);
 
 } // namespace pos::dxf

@@ -40,6 +40,7 @@ public:
     {}
 
     void setParser(dxf::DxfParser &parser) { m_parser = &parser; }
+    std::size_t read() const { return m_read; }
 
     void OnEntity(const ParsedEntity &e, dxf::Section) override
     {
@@ -85,7 +86,10 @@ private:
 
     void store(const PosSegment &segment)
     {
-        if (m_failed || m_nextKey >= m_keep)
+        if (m_failed)
+            return;
+        ++m_read;
+        if (m_nextKey >= m_keep)
             return;
         m_segments.emplace_hint(m_segments.end(), m_nextKey, segment);
         ++m_nextKey;
@@ -223,6 +227,7 @@ private:
     std::uint32_t m_nextKey = 0;
     long long m_entityLine = 0;
     bool m_failed = false;
+    std::size_t m_read = 0;      // segments, kept or not
     std::vector<Point> m_points; // LWPOLYLINE vertices, rounded
 };
 
@@ -237,8 +242,10 @@ Result<PosConfig> CDxfReader::ReadDxfText(std::string_view text)
     Rounder rounder(config.segments, m_keep);
     dxf::DxfParser parser(*body, dxf::ParseOptions{}, rounder);
     rounder.setParser(parser);
-    if (Status status = parser.Run(); !status)
-        return std::move(status.error());
+    const Status status = parser.Run();
+    m_read = rounder.read();
+    if (!status)
+        return status.error();
     return config;
 }
 

@@ -38,9 +38,12 @@ public:
     // Keeps only the first `keep` segments in the record; the rest of the
     // drawing is still read and checked. Every segment by default.
     void SetKeep(std::size_t keep) { m_keep = keep; }
+    // Segments the last read found, those it did not keep included.
+    std::size_t SegmentsRead() const { return m_read; }
 
 private:
     std::size_t m_keep = static_cast<std::size_t>(-1);
+    std::size_t m_read = 0;
 };
 
 } // namespace pos

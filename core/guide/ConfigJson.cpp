@@ -23,17 +23,7 @@ using json::Element;
 using json::Quoted;
 using json::Scalar;
 
-// How a field's value is read and what it may hold.
-enum class Kind {
-    U32,        // 0..4294967295
-    I32,        // -2147483648..2147483647
-    Mode,       // 0 or 1
-    Port,       // 0..7
-    XPulsePort, // 0, 4, 5, 6, 7
-    Type,       // 1..3 or "LIN", "CW", "CCW"
-    CentreMode, // 0, 1 or "centre", "pass"
-    Flag,       // true or false; written only when true
-};
+using Kind = FieldKind;
 
 template<typename Record>
 using Member = std::variant<std::uint32_t Record::*, std::int32_t Record::*,
@@ -254,60 +244,21 @@ private:
     // fits, else the refusal is recorded.
     bool Fits(const Scalar &value, Kind kind, std::int64_t &out)
     {
-        constexpr std::int64_t kI32Min = std::numeric_limits<std::int32_t>::min();
-        constexpr std::int64_t kI32Max = std::numeric_limits<std::int32_t>::max();
-        constexpr std::int64_t kU32Max = std::numeric_limits<std::uint32_t>::max();
-        const bool integer = value.what == Scalar::What::Integer;
-        const std::int64_t v = value.integer;
-        bool fits = false;
-        switch (kind) {
-        case Kind::U32:
-            if (!(fits = integer && v >= 0 && v <= kU32Max))
-                ExpectedRange(m_path, 0, kU32Max);
-            break;
-        case Kind::I32:
-            if (!(fits = integer && v >= kI32Min && v <= kI32Max))
-                ExpectedRange(m_path, kI32Min, kI32Max);
-            break;
-        case Kind::Mode:
-            if (!(fits = integer && v >= 0 && v <= 1))
-                ExpectedRange(m_path, 0, 1);
-            break;
-        case Kind::Port:
-            if (!(fits = integer && v >= 0 && v <= 7))
-                ExpectedRange(m_path, 0, 7);
-            break;
-        case Kind::XPulsePort:
-            if (!(fits = integer && (v == 0 || (v >= 4 && v <= 7))))
-                Expected(m_path, sid::JsonXPulsePort);
-            break;
-        case Kind::Type: {
-            const auto t = IntegerOrName(value, kTypeNames, std::size(kTypeNames), kTypeLine);
-            if ((fits = t && *t >= kTypeLine && *t <= kTypeCcw))
-                out = *t;
-            else
-                Expected(m_path, sid::JsonType);
-            return fits;
+        std::optional<std::int64_t> v;
+        if (kind == Kind::Type)
+            v = IntegerOrName(value, kTypeNames, std::size(kTypeNames), kTypeLine);
+        else if (kind == Kind::CentreMode)
+            v = IntegerOrName(value, kCentreModeNames, std::size(kCentreModeNames), kCentrePoint);
+        else if (kind == Kind::Flag ? value.what == Scalar::What::Boolean
+                                    : value.what == Scalar::What::Integer)
+            v = value.integer;
+        if (v && InDomain(kind, *v)) {
+            out = *v;
+            return true;
         }
-        case Kind::Flag:
-            if ((fits = value.what == Scalar::What::Boolean))
-                out = value.integer;
-            else
-                Expected(m_path, sid::JsonBoolean);
-            return fits;
-        case Kind::CentreMode: {
-            const auto m
-                = IntegerOrName(value, kCentreModeNames, std::size(kCentreModeNames), kCentrePoint);
-            if ((fits = m && *m >= kCentrePoint && *m <= kPassPoint))
-                out = *m;
-            else
-                Expected(m_path, sid::JsonCentreMode);
-            return fits;
-        }
-        }
-        if (fits)
-            out = v;
-        return fits;
+        Diagnostic expected = ExpectedValue(kind);
+        Refuse(m_path, expected.id, std::move(expected.args));
+        return false;
     }
 
     // A value (a scalar, or an object or array where none belongs).
@@ -434,6 +385,62 @@ std::string Write(const PosConfig &config, bool withKeys)
 }
 
 } // namespace
+
+bool InDomain(FieldKind kind, std::int64_t v)
+{
+    switch (kind) {
+    case Kind::U32:
+        return v >= 0 && v <= std::int64_t{std::numeric_limits<std::uint32_t>::max()};
+    case Kind::I32:
+        return v >= std::numeric_limits<std::int32_t>::min()
+               && v <= std::numeric_limits<std::int32_t>::max();
+    case Kind::Mode:
+    case Kind::Flag:
+        return v == 0 || v == 1;
+    case Kind::Port:
+        return v >= 0 && v <= 7;
+    case Kind::XPulsePort:
+        return v == 0 || (v >= 4 && v <= 7);
+    case Kind::Type:
+        return v >= kTypeLine && v <= kTypeCcw;
+    case Kind::CentreMode:
+        return v == kCentrePoint || v == kPassPoint;
+    case Kind::ConfigurationCode:
+        return v == 0 || v == 1 || v == 10 || v == 11;
+    }
+    return false;
+}
+
+Diagnostic ExpectedValue(FieldKind kind)
+{
+    const auto range = [](std::int64_t low, std::int64_t high) {
+        return Diagnostic{.id = sid::ExpectedRange, .args = {low, high}};
+    };
+    const auto expected
+        = [](int what) { return Diagnostic{.id = sid::Expected, .args = {TextId{what}}}; };
+    switch (kind) {
+    case Kind::U32:
+        return range(0, std::numeric_limits<std::uint32_t>::max());
+    case Kind::I32:
+        return range(std::numeric_limits<std::int32_t>::min(),
+                     std::numeric_limits<std::int32_t>::max());
+    case Kind::Mode:
+        return range(0, 1);
+    case Kind::Port:
+        return range(0, 7);
+    case Kind::XPulsePort:
+        return expected(sid::JsonXPulsePort);
+    case Kind::Type:
+        return expected(sid::JsonType);
+    case Kind::CentreMode:
+        return expected(sid::JsonCentreMode);
+    case Kind::Flag:
+        return expected(sid::JsonBoolean);
+    case Kind::ConfigurationCode:
+        return expected(sid::ConfigurationCodes);
+    }
+    return expected(sid::JsonType);
+}
 
 Result<PosConfig> ReadConfigJson(std::string_view text)
 {

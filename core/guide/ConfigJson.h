@@ -12,10 +12,30 @@
 #include "guide/PosConfig.h"
 #include "res/Diagnostic.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace pos {
+
+// The values a configuration field may hold, by kind. Both readers of a
+// configuration (ReadConfigJson and the subprogram reader ParsePou) hold
+// each value to these.
+enum class FieldKind {
+    U32,               // 0..4294967295
+    I32,               // -2147483648..2147483647
+    Mode,              // 0 or 1: actionMode, pulseMode
+    Port,              // 0..7
+    XPulsePort,        // 0, 4, 5, 6, 7
+    Type,              // 1..3 (or "LIN", "CW", "CCW" in a file)
+    CentreMode,        // 0, 1 (or "centre", "pass" in a file)
+    Flag,              // true or false; written only when true
+    ConfigurationCode, // 10 x actionMode + pulseMode: 0, 1, 10 or 11
+};
+bool InDomain(FieldKind kind, std::int64_t value);
+// What a refused value should have been, without its place:
+// "expected an integer from 0 to 7", "expected one of 0, 4, 5, 6 and 7", ...
+Diagnostic ExpectedValue(FieldKind kind);
 
 // Reads a configuration from the text of a file (UTF-8). Refuses, with the
 // reason:

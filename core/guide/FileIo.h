@@ -4,16 +4,13 @@
 // names the file, and its detail is the system's error text (strerror),
 // e.g. "No such file or directory".
 
+#include "guide/FileRead.h" // ReadWholeFile
 #include "res/Diagnostic.h"
 
 #include <string>
 #include <string_view>
 
 namespace pos {
-
-// Reads the whole file at path; message 50106 when the file cannot be opened
-// or read (a directory cannot be read).
-Result<std::string> ReadWholeFile(const std::string &path);
 
 // Writes text to path so that nothing that stood there is lost; message 50205
 // (with the system's reason) on any failure, which leaves path as it was.

@@ -1,6 +1,8 @@
 #include "guide/JsonText.h"
 
+#include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace pos::json {
 
@@ -84,26 +86,70 @@ std::string Shortened(std::string_view text)
     return out;
 }
 
-std::string WithoutId(const std::string &what)
+namespace {
+
+// 1-based line and column (in bytes) of the byte at offset.
+std::pair<std::int64_t, std::int64_t> LineAndColumn(std::string_view text, std::size_t offset)
 {
-    if (what.empty() || what.front() != '[')
-        return what;
-    const auto end = what.find("] ");
-    return end == std::string::npos ? what : what.substr(end + 2);
+    offset = std::min(offset, text.size());
+    const std::string_view before = text.substr(0, offset);
+    const auto line = static_cast<std::int64_t>(std::count(before.begin(), before.end(), '\n'));
+    const std::size_t lineStart = before.rfind('\n');
+    const std::size_t column
+        = lineStart == std::string_view::npos ? offset : offset - lineStart - 1;
+    return {line + 1, static_cast<std::int64_t>(column) + 1};
 }
+
+bool IsWordByte(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_'
+           || c == '-' || c == '+' || c == '.';
+}
+
+// A syntax error in our words: where it is and what stands there.
+Diagnostic SyntaxError(std::string_view text, std::size_t offset, int reason,
+                       std::string_view token = {})
+{
+    const auto [line, column] = LineAndColumn(text, offset);
+    if (reason != 0)
+        return Diagnostic{.id = sid::JsonSyntaxAt, .args = {line, column, TextId{reason}}};
+    return Diagnostic{.id = sid::JsonUnexpectedAt,
+                      .args = {line, column},
+                      .detail = Quoted(Shortened(token.substr(0, 40)))};
+}
+
+} // namespace
 
 Status EventReader::Parse(std::string_view text)
 {
+    // The parser takes a NUL byte for the end of the text: it is parsed up
+    // to the first one, which is then the error unless one comes before.
+    const std::size_t nul = text.find('\0');
+    const std::string_view parsed = text.substr(0, nul);
     try {
-        nlohmann::json::sax_parse(text.begin(), text.end(), this,
+        nlohmann::json::sax_parse(parsed.begin(), parsed.end(), this,
                                   nlohmann::json::input_format_t::json, true, false);
-    } catch (const nlohmann::json::exception &e) {
-        if (m_syntax.empty())
-            m_syntax = WithoutId(e.what());
+    } catch (const nlohmann::json::exception &) {
+        if (!m_syntaxFound) {
+            m_syntaxFound = true;
+            m_syntaxOffset = parsed.size();
+            m_syntaxReason = 0;
+        }
     }
-    if (!m_syntax.empty()) {
-        return Diagnostic{.id = sid::JsonSyntax, .detail = Shortened(m_syntax)};
+    if (m_syntaxFound) {
+        if (m_syntaxOffset >= parsed.size())
+            return SyntaxError(text, nul,
+                               nul == std::string_view::npos ? sid::JsonEndsEarly : sid::JsonNul);
+        if (m_syntaxReason != 0)
+            return SyntaxError(text, m_syntaxOffset, m_syntaxReason);
+        // The word the failing byte ends, such as "tru}" or "x".
+        std::size_t start = m_syntaxOffset;
+        while (start > 0 && m_syntaxOffset - start < 20 && IsWordByte(text[start - 1]))
+            --start;
+        return SyntaxError(text, start, 0, text.substr(start, m_syntaxOffset + 1 - start));
     }
+    if (nul != std::string_view::npos)
+        return SyntaxError(text, nul, sid::JsonNul);
     if (m_failed)
         return m_error;
     return {};
@@ -146,10 +192,17 @@ bool EventReader::binary(binary_t &)
     return Value(Scalar{});
 }
 
-bool EventReader::parse_error(std::size_t, const std::string &,
+bool EventReader::parse_error(std::size_t position, const std::string &,
                               const nlohmann::detail::exception &e)
 {
-    m_syntax = WithoutId(e.what());
+    // position counts the bytes read, the one that failed included. The
+    // lexer's own words tell a bad string or number from a misplaced token.
+    m_syntaxFound = true;
+    m_syntaxOffset = position == 0 ? 0 : position - 1;
+    const std::string_view what = e.what();
+    m_syntaxReason = what.find("invalid string") != std::string_view::npos   ? sid::JsonBadString
+                     : what.find("invalid number") != std::string_view::npos ? sid::JsonBadNumber
+                                                                             : 0;
     return false;
 }
 

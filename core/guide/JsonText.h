@@ -19,11 +19,9 @@ std::string Quoted(const std::string &text);
 std::string Child(const std::string &path, const std::string &key);
 // path[index].
 std::string Element(const std::string &path, std::size_t index);
-// A parser message that quotes the input, kept readable: at most about 300
+// A text that quotes the input, kept readable: at most about 300
 // bytes, and bytes that are not UTF-8 shown as U+FFFD.
 std::string Shortened(std::string_view text);
-// A parser message without its "[json.exception.parse_error.101] " id.
-std::string WithoutId(const std::string &what);
 
 // One scalar value as the parser hands it over.
 struct Scalar
@@ -73,8 +71,12 @@ protected:
 
 private:
     bool m_failed = false;
-    Diagnostic m_error;   // the first refusal
-    std::string m_syntax; // the parser's message
+    Diagnostic m_error; // the first refusal
+    // The parser's syntax error: the byte where it failed, and why when the
+    // lexer tells it (a text id; 0 for a misplaced token).
+    bool m_syntaxFound = false;
+    std::size_t m_syntaxOffset = 0;
+    int m_syntaxReason = 0;
 };
 
 } // namespace pos::json

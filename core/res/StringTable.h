@@ -182,6 +182,28 @@ enum : int {
     ReportOverLimitTolerance = 50519,
     CliBadValue = 50520,
     CliArrangeOnly = 50521,
+    JsonSyntaxAt = 50580,     // "not valid JSON: parse error at line %d, column %d: %s"
+    JsonUnexpectedAt = 50581, // the same with an unexpected token as its detail
+    JsonEndsEarly = 50582,
+    JsonNul = 50583,
+    JsonBadString = 50584,
+    JsonBadNumber = 50585,
+    ErrNoEntry = 50586, // the system's reasons, in both languages
+    ErrAccess = 50587,
+    ErrNoSpace = 50588,
+    ErrIsDirectory = 50589,
+    ErrTooLarge = 50590,
+    ErrReadOnly = 50591,
+    ErrNoMemory = 50592,
+    FileNotRegular = 50593,
+    FileOverLimit = 50594,
+    DxfNoEof = 50595,
+    SegmentLimitDropped = 50596,
+    CliMissingArgument = 50597,
+    CliExtraArgument = 50598,
+    OutOfMemory = 50599,
+    PouTooManySegments = 50600,
+    ConfigurationCodes = 50601,
 };
 } // namespace sid
 

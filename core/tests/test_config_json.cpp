@@ -1,6 +1,7 @@
 // Configuration files: every field read into its place, the refusals with
 // their JSON paths, the defaults, and write-then-read.
 #include "guide/ConfigJson.h"
+#include "guide/ProjectJson.h"
 
 #include "TestSupport.h"
 
@@ -142,6 +143,28 @@ TEST(ConfigJson, TextThatIsNotJsonGivesTheParsersPositionReadably)
     EXPECT_NE(Refusal("{\n  \"startD\": 1,\n  \"maxD\": ]\n}").find("line 3, column"),
               std::string::npos);
     EXPECT_LT(Refusal("{\"subprogramName\": \"" + std::string(100000, 'a')).size(), 1000u);
+}
+
+TEST(ConfigJson, SyntaxErrorsInOurWordsAtTheirLineAndColumn)
+{
+    const std::string at = "not valid JSON: parse error at line ";
+    const std::pair<std::string, std::string> cases[] = {
+        // The parser alone would stop at a NUL and drop what follows.
+        {std::string("{\"startD\":2000}\0 garbage", 24),
+         at + "1, column 16: a NUL byte, which JSON allows only as \\u0000 inside a string"},
+        {std::string("{\"subprogramName\": \"a\0b\"}", 25),
+         at + "1, column 22: a NUL byte, which JSON allows only as \\u0000 inside a string"},
+        {std::string("{\"a\": tru}\0", 12), at + "1, column 7: unexpected \"tru}\""},
+        {"{\n  \"maxD\": ]\n}", at + "2, column 11: unexpected \"]\""},
+        {"{\"startD\": -}", at + "1, column 13: a malformed number"},
+        {"{\"startD\": 1", at + "1, column 13: the text ends before the JSON value is complete"},
+    };
+    for (const auto &[text, message] : cases)
+        EXPECT_EQ(Refusal(text), message) << text;
+    EXPECT_EQ(Refusal("{\"a\": \"\x01\"}", Lang::Zh),
+              "不是有效的JSON：第1行第8列有语法错误：字符串含有控制字符、错误的转义或非UTF-8字节");
+    EXPECT_EQ(Describe(ReadProjectJson(std::string("{}\0", 3)).error(), Lang::En),
+              at + "1, column 3: a NUL byte, which JSON allows only as \\u0000 inside a string");
 }
 
 TEST(ConfigJson, WritesFieldsInRecordOrderOneSegmentPerLine)

@@ -1,6 +1,7 @@
 // Tests of the DXF reader: real drawings against their reference geometry,
 // the group-code/value pairing, arcs, bulges, extrusion, and malformed input.
 
+#include "geometry/DxfDrawing.h"
 #include "geometry/DxfReader.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <ostream>
 #include <string>
 #include <system_error>
@@ -154,7 +156,7 @@ TEST(DxfRecord, NewConfigurationFieldsAndPlainSegmentsOrNothing)
     EXPECT_EQ(*config, expected);
 
     for (const std::string &text :
-         {std::string(), std::string("0\nEOF\n"), std::string("\n\n  \n"), Drawing({}),
+         {std::string("0\nEOF\n"), Drawing({}),
           std::string("0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1009\n0\nENDSEC\n0\nEOF\n"),
           Drawing({{0, "CIRCLE"}, {10, "1"}, {20, "1"}, {40, "3"}, {0, "TEXT"}, {1, "LINE"}})})
         EXPECT_TRUE(Read(text).empty()) << text;
@@ -262,7 +264,7 @@ TEST(DxfPairing, IncompleteEntitiesTakeTheirDefaultsNeverTheEntityBefore)
     // The last entity is complete when the section or the file ends; nothing
     // after EOF is read.
     EXPECT_EQ(Read("0\nSECTION\n2\nENTITIES\n0\nLINE\n10\n1\n0\nENDSEC\n0\nSECTION\n2\nBLOCKS\n"
-                   "0\nLINE\n10\n9\n0\nENDSEC\n0\nSECTION\n2\nENTITIES\n0\nLINE\n11\n5"),
+                   "0\nLINE\n10\n9\n0\nENDSEC\n0\nSECTION\n2\nENTITIES\n0\nLINE\n11\n5\n0\nEOF"),
               (std::vector{Seg(kTypeLine, 1, 0, 0, 0), Seg(kTypeLine, 0, 0, 5, 0)}));
     EXPECT_EQ(Read(Drawing({{0, "LINE"}, {11, "1"}}) + "garbage\n\x1a"),
               (std::vector{Seg(kTypeLine, 0, 0, 1, 0)}));
@@ -280,7 +282,7 @@ TEST(DxfPairing, WritersLayoutsAndValuesOfGroupsNotRead)
     for (const std::string &text : {
              lf, crlf, lf.substr(0, lf.size() - 1), crlf.substr(0, crlf.size() - 2), "\xEF\xBB\xBF" + lf, lf + "\n\n   \n",
              std::string("0\nSECTION\n2\nENTITIES\n\t0\nLINE\n10\n\t1\n20\n  2  \n11\n3\t\n21\n4\r\n0\nEOF"),
-             std::string("0\nSECTION\n2\nENTITIES\n0\nLINE\n10\n1.0E0\n20\n+2\n11\n3.\n21\n.4e1\n"),
+             std::string("0\nSECTION\n2\nENTITIES\n0\nLINE\n10\n1.0E0\n20\n+2\n11\n3.\n21\n.4e1\n0\nEOF\n"),
              // Z, thickness, colour and handles, and other entities' values, may hold anything.
              Drawing({{0, "LINE"}, {5, "1,5"}, {10, "1"}, {20, "2"}, {30, "nan"}, {62, "BYLAYER"}, {11, "3"}, {21, "4"}, {0, "CIRCLE"}, {10, "1,5"}})})
         // clang-format on
@@ -340,6 +342,12 @@ TEST(DxfMalformed, FailsWithReasonLineAndQuote)
         {"0\nSECTION\n\x01\x7f" "A\n", sid::DxfCodeExpected, 3, "??A"},
         {"0\nSECTION\n" + std::string(100, 'x') + "\n", sid::DxfCodeExpected, 3, std::string(40, 'x') + "..."},
         {"0\nSECTION\n" + std::string(39, 'x') + "\xE4\xB8\xAD\n", sid::DxfCodeExpected, 3, std::string(39, 'x') + "..."},
+        // A drawing cut short, even after a closed section: no EOF marker.
+        {"", sid::DxfNoEof, 1, ""},
+        {"\n\n  \n", sid::DxfNoEof, 1, ""},
+        {"0\nSECT\n", sid::DxfNoEof, 2, ""},
+        {Drawing(LineWith(10, "1")).substr(0, 33), sid::DxfNoEof, 8, ""},
+        {Drawing({}).substr(0, 30), sid::DxfNoEof, 6, ""},
         // A failure after good entities gives nothing.
         {Drawing({{0, "LINE"}, {0, "LINE"}, {10, "1,5"}}), sid::DxfNotNumber, ValueLine(2), "1,5"},
     };
@@ -372,9 +380,31 @@ TEST(DxfFile, TheFileIsNamedInEveryFailure)
     EXPECT_EQ(refused.error().file, binary);
     EXPECT_EQ(Describe(refused.error(), Lang::En),
               "this is a binary DXF file; save the drawing as ASCII DXF");
-    std::ofstream(binary, std::ios::binary).close(); // empty: an empty record
-    EXPECT_TRUE(CDxfReader().ReadDxfFile(binary));
+    std::ofstream(binary, std::ios::binary).close(); // empty: not a drawing
+    EXPECT_EQ(CDxfReader().ReadDxfFile(binary).error().id, sid::DxfNoEof);
     std::remove(binary.c_str());
+    // Neither a directory nor a device is read.
+    EXPECT_EQ(Describe(CDxfReader().ReadDxfFile(testing::TempDir()).error(), Lang::Zh),
+              "无法打开文件：是一个目录");
+    EXPECT_EQ(CDxfReader().ReadDxfFile("/dev/zero").error().args,
+              std::vector<MessageArg>{TextId{sid::FileNotRegular}});
+}
+
+// Every cut of a real drawing before its end is refused, by both readers.
+TEST(DxfFile, EveryCutBeforeTheEndIsRefused)
+{
+    std::ifstream in(std::string(POS_TEST_DATA_DIR) + "/table/line_and_arcs.dxf", std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::size_t whole = text.rfind("EOF") + 3;
+    ASSERT_TRUE(CDxfReader().ReadDxfText(text));
+    for (std::size_t cut = 0; cut < whole; ++cut) {
+        const Result<PosConfig> plain = CDxfReader().ReadDxfText(text.substr(0, cut));
+        const Result<dxf::Drawing> full = dxf::ReadDrawingText(text.substr(0, cut));
+        ASSERT_FALSE(plain) << cut;
+        ASSERT_FALSE(full) << cut;
+        EXPECT_EQ(full.error().line, plain.error().line) << cut;
+    }
+    EXPECT_TRUE(CDxfReader().ReadDxfText(text.substr(0, whole)));
 }
 
 } // namespace

@@ -124,6 +124,11 @@ TEST(PouReader, RefusesAnyOtherTextWithTheLineAndWhy)
         {"ED\nINC D2000\n//Segment 2", "ED\n//Segment 2", 23},
         {"MOV 0    D2002", "MOV 1    D2002", 7},                                  // a line with a mode
         {"INC D2000\n//Segment 2", "INC D2000\nNOP\n//Segment 2", 24},
+        // Values the configuration cannot hold, as its reader refuses them.
+        {"MOV 10    D2003", "MOV 12    D2003", 8},                                // code 12
+        {"MOV 0    D2014", "MOV 2    D2014", 26},                                 // centre mode 2
+        {"D2002 Y0 Y1 Y2 Y3", "D2002 Y3 Y1 Y2 Y3", 20},                          // X pulse Y3
+        {"D2002 Y0 Y1 Y2 Y3", "D2002 Y0 Y1 Y2 Y8", 20, sid::ExpectedRange},
     };
     // clang-format on
     for (const Broken &b : cases) {
@@ -143,4 +148,23 @@ TEST(PouReader, RefusesTextThatEndsMidSegment)
     ASSERT_FALSE(read);
     EXPECT_EQ(Describe(read.error(), Lang::En),
               "line 44: the text ends before the segment is complete");
+}
+
+TEST(PouReader, TakesWhatTheConfigurationHoldsAndNoMore)
+{
+    PosConfig c = WorkedExample();
+    c.segments.clear();
+    for (std::uint32_t n = 1; n <= kMaxSegments + 1; ++n)
+        c.segments[n] = PosSegment{0, kTypeLine, 0, 1, 2, 3, 0, 0, 4, 5, 0, 0};
+    const auto tooMany = Read(Generate(c));
+    ASSERT_FALSE(tooMany);
+    EXPECT_EQ(Describe(tooMany.error(), Lang::En), "line 4869: more than 256 segments");
+    c.segments.erase(kMaxSegments + 1);
+    EXPECT_TRUE(Read(Generate(c)));
+
+    const auto code = Read(ReplaceLine(test::ReadTestFile("pou/worked_example_zh.il"),
+                                       "MOV 10    D2003", "MOV 2    D2003"));
+    ASSERT_FALSE(code);
+    EXPECT_EQ(Describe(code.error(), Lang::En),
+              "line 8: expected a configuration code 0, 1, 10 or 11");
 }
