@@ -3,6 +3,7 @@
 // would lose something; a device or a pipe is written through; a symbolic
 // link leads to the file that is written.
 #include "guide/FileIo.h"
+#include "guide/FileRead.h"
 
 #include <atomic>
 #include <cerrno>
@@ -30,8 +31,7 @@ constexpr std::string_view kTemporaryStem = ".pos-tmp-";
 
 Diagnostic Failure(const std::string &path, int error)
 {
-    return Diagnostic{
-        .id = sid::FileCannotWrite, .detail = std::system_category().message(error), .file = path};
+    return SystemFailure(sid::FileCannotWrite, path, error);
 }
 
 int OpenRetrying(const char *path, int flags, mode_t mode = 0)

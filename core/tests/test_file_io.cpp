@@ -166,7 +166,8 @@ TEST_F(FileIo, RefusedWritesCreateNothingAndReplaceNothing)
     const Status directory = WriteWholeFile(Path("d"), "x");
     ASSERT_FALSE(directory);
     EXPECT_EQ(Why(directory.error()), Path("d") + ": the file cannot be written: Is a directory");
-    EXPECT_EQ(WriteWholeFile(Path("no/such/out"), "x").error().detail, "No such file or directory");
+    EXPECT_EQ(MessageText(WriteWholeFile(Path("no/such/out"), "x").error(), Lang::Zh),
+              "无法写入文件：文件或目录不存在");
     EXPECT_TRUE(fs::is_directory(Path("d")));
     EXPECT_EQ(Entries(), 1u);
 }
@@ -186,7 +187,7 @@ TEST_F(FileIo, FailedWriteLeavesTheOldFileUntouched)
     ::setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
     ASSERT_FALSE(written);
-    EXPECT_EQ(written.error().detail, "File too large");
+    EXPECT_EQ(MessageText(written.error(), Lang::En), "the file cannot be written: File too large");
     EXPECT_EQ(Contents(Path("keep")), "old contents");
     EXPECT_EQ(Entries(), 1u);
 }
