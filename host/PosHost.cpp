@@ -43,23 +43,17 @@ struct Command
     std::array<std::array<std::string_view, 2>, 2> argumentNames{};
 };
 
+// clang-format off
 constexpr Command kCommands[] = {
     {"generate", 1, 1, true, false, false, false, false, {{{"CONFIG.json", "配置.json"}}}},
     {"check", 1, 1, false, false, false, false, false, {{{"CONFIG.json", "配置.json"}}}},
     {"import-dxf", 1, 1, true, true, false, false, true, {{{"FILE.dxf", "文件.dxf"}}}},
     {"decode", 1, 1, true, false, true, false, false, {{{"FILE.il", "文件.il"}}}},
     {"new", 0, 1, false, false, false, true, false, {{{"PROJECT.json", "项目.json"}}}},
-    {"modify",
-     2,
-     2,
-     false,
-     false,
-     false,
-     true,
-     false,
-     {{{"NAME", "名称"}, {"PROJECT.json", "项目.json"}}}},
+    {"modify", 2, 2, false, false, false, true, false, {{{"NAME", "名称"}, {"PROJECT.json", "项目.json"}}}},
     {"list", 1, 1, false, false, false, false, false, {{{"PROJECT.json", "项目.json"}}}},
 };
+// clang-format on
 
 struct Options
 {
