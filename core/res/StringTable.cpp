@@ -281,8 +281,8 @@ constexpr Entry kTable[] = {
      "项目中已有名为“%s”的子程序"},
     {50421, "\"%s\" is missing",
      "缺少“%s”"},
-    {50422, "a name that is not empty and holds no control characters",
-     "不为空且不含控制字符的名称"},
+    {50422, "a name of 1 to 20 characters in valid UTF-8, without control characters, blanks or any of * | \\ : \" < > ? / . ,",
+     "由1到20个有效UTF-8字符组成、不含控制字符、空格及* | \\ : \" < > ? / . ,中任何字符的名称"},
     {50423, "%s: no subprogram named \"%s\"",
      "%s：没有名为“%s”的子程序"},
     {50424, "the subprogram \"%s\" cannot be modified: %s",
@@ -351,6 +351,14 @@ constexpr Entry kTable[] = {
      "%s：“%s”不是有效的值"},
     {50521, "--pulses-per-mm, --unit, --tolerance, --start, --layers and --speeds go with --arrange, and --arrange not with --raw",
      "--pulses-per-mm、--unit、--tolerance、--start、--layers和--speeds须与--arrange同用，--arrange不能与--raw同用"},
+    {50560, "%s is being written by another run; gave up after %d seconds",
+     "%s正在被另一次运行写入；等待%d秒后放弃"},
+    {50561, "the lock file %s cannot be used: %s",
+     "无法使用锁文件%s：%s"},
+    {50562, "text in valid UTF-8",
+     "有效的UTF-8文本"},
+    {50563, "%s (%d) is greater than %s (%d)",
+     "%s（%d）大于%s（%d）"},
 };
 // clang-format on
 
