@@ -100,9 +100,9 @@ bool CheckSubprogramName(std::string_view name)
         // The code point at i (the text is valid UTF-8).
         const auto lead = static_cast<unsigned char>(name[i]);
         const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-        char32_t c = length == 1 ? lead : lead & (0x7F >> length);
+        char32_t c = length == 1 ? lead : lead & (0x7Fu >> length);
         for (std::size_t k = 1; k < length; ++k)
-            c = (c << 6) | (static_cast<unsigned char>(name[i + k]) & 0x3F);
+            c = (c << 6) | (static_cast<unsigned char>(name[i + k]) & 0x3Fu);
         i += length;
         const bool control = c < 0x20 || (c >= 0x7F && c <= 0x9F);
         const bool blank = c == 0xA0 || c == 0x1680 || (c >= 0x2000 && c <= 0x200A) || c == 0x2028
