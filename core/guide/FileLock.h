@@ -8,7 +8,8 @@
 //
 // On POSIX systems this is flock(2) on the file opened read-only; each
 // FileLock opens the file anew, so two FileLocks exclude each other even in
-// one process. Another system adds its own Open/TryLock/Close below.
+// one process. Another system (LockFileEx on Windows) adds its own Open,
+// TryLock and Close in FileLock.cpp and its own Handle type here.
 
 #include "res/Diagnostic.h"
 
