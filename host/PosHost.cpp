@@ -476,7 +476,8 @@ int List(const Options &options, std::ostream &out, std::ostream &err, Lang lang
 // Stores a subprogram in the project and writes the file: in place of the
 // subprogram called replacing when it is given, else as a new one at the
 // end. Refuses, writing nothing, a name the file cannot hold or that another
-// subprogram has, and a file that changed since it was read.
+// subprogram has, a text that is not UTF-8, a file that changed since it was
+// read and a project another run is writing (ReplaceProjectFile).
 bool Store(LoadedProject &loaded, const std::string &name, const std::string &text,
            const std::string *replacing, std::ostream &err, Lang lang)
 {
@@ -502,14 +503,17 @@ bool Store(LoadedProject &loaded, const std::string &name, const std::string &te
         *slot = ProjectSubprogram{name, text};
     else
         project.subprograms.push_back(ProjectSubprogram{name, text});
+    // Nothing is written that the reader would refuse or change.
+    if (Status valid = CheckProject(project); !valid) {
+        valid.error().file = path;
+        Report(err, valid.error(), lang);
+        return false;
+    }
 
     // The wizard may have been open for long; whatever changed the file
     // meanwhile is not overwritten.
-    if (const Result<std::string> now = ReadWholeFile(path); !now || *now != loaded.bytes) {
-        err << Format(Text(sid::ProjectChanged, lang), {path}) << '\n';
-        return false;
-    }
-    if (const Status written = WriteWholeFile(path, WriteProjectJson(project)); !written) {
+    if (const Status written = ReplaceProjectFile(path, loaded.bytes, WriteProjectJson(project));
+        !written) {
         Report(err, written.error(), lang);
         return false;
     }

@@ -1,5 +1,7 @@
 #include "guide/ProjectJson.h"
 
+#include "guide/FileIo.h"
+#include "guide/FileLock.h"
 #include "guide/JsonText.h"
 
 #include "wizard/Checks.h"
@@ -7,9 +9,12 @@
 #include <nlohmann/json.hpp>
 
 #include <cstdint>
+#include <filesystem>
 #include <iterator>
 #include <limits>
 #include <string>
+#include <system_error>
+#include <unordered_set>
 #include <utility>
 
 namespace pos {
@@ -40,6 +45,24 @@ constexpr const char *kTextKey = "text";
 std::string Element(std::size_t index)
 {
     return json::Element("$.subprograms", index);
+}
+
+// The path of the first range whose low end is above its high end, with
+// the message; empty when both are in order.
+std::string ReversedRange(const Project &project, Diagnostic &problem)
+{
+    for (std::size_t low = 0; low < std::size(kRanges); low += 2) {
+        const RangeField &min = kRanges[low];
+        const RangeField &max = kRanges[low + 1];
+        if (project.*(min.member) > project.*(max.member)) {
+            problem
+                = Diagnostic{.id = sid::RangeReversed,
+                             .args = {std::string(min.name), std::int64_t{project.*(min.member)},
+                                      std::string(max.name), std::int64_t{project.*(max.member)}}};
+            return Child("$", min.name);
+        }
+    }
+    return {};
 }
 
 // Reads the project from the parser's events (see EventReader).
@@ -78,13 +101,15 @@ public:
             return true;
         if (m_where != Where::Subprogram) {
             m_where = Where::Done;
+            Diagnostic problem;
+            if (const std::string path = ReversedRange(m_project, problem); !path.empty())
+                return Refuse(path, problem.id, std::move(problem.args));
             return true;
         }
         if (!m_seenName || !m_seenText)
             return Refuse(Element(m_index), sid::KeyMissing,
                           {std::string(m_seenName ? kTextKey : kNameKey)});
         m_project.subprograms.push_back(std::move(m_current));
-        m_names.push_back(m_project.subprograms.back().name);
         ++m_index;
         m_where = Where::Subprograms;
         return true;
@@ -168,7 +193,7 @@ private:
     {
         if (!IsProjectName(name))
             return Expected(m_path, sid::ProjectName);
-        if (NameExistsInProject(name, m_names))
+        if (!m_folded.insert(FoldNameCase(name)).second)
             return Refuse(m_path, sid::NameTaken, {name});
         m_current.name = name;
         return true;
@@ -214,7 +239,7 @@ private:
     ProjectSubprogram m_current;
     bool m_seenName = false;
     bool m_seenText = false;
-    std::vector<std::string> m_names; // of the subprograms read so far
+    std::unordered_set<std::string> m_folded; // the names read so far, case-folded
 };
 
 } // namespace
@@ -255,19 +280,65 @@ PosHostContext Project::context() const
     return context;
 }
 
+void (*g_projectReplaceHook)() = nullptr;
+
 bool IsProjectName(std::string_view name)
 {
-    if (name.empty())
-        return false;
-    for (const char c : name)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-            return false;
-    return true;
+    return CheckSubprogramNameRule(name).ok();
 }
 
 Result<Project> ReadProjectJson(std::string_view text)
 {
     return ProjectReader().Read(text);
+}
+
+Status CheckProject(const Project &project)
+{
+    const auto refuse = [](std::string path, Diagnostic problem) {
+        problem.path = std::move(path);
+        return problem;
+    };
+    Diagnostic problem;
+    if (std::string path = ReversedRange(project, problem); !path.empty())
+        return refuse(std::move(path), std::move(problem));
+    std::unordered_set<std::string> folded;
+    folded.reserve(project.subprograms.size());
+    for (std::size_t i = 0; i < project.subprograms.size(); ++i) {
+        const ProjectSubprogram &subprogram = project.subprograms[i];
+        const std::string path = Element(i);
+        if (!IsProjectName(subprogram.name))
+            return refuse(Child(path, kNameKey),
+                          {.id = sid::Expected, .args = {TextId{sid::ProjectName}}});
+        if (!folded.insert(FoldNameCase(subprogram.name)).second)
+            return refuse(Child(path, kNameKey), {.id = sid::NameTaken, .args = {subprogram.name}});
+        if (!IsValidUtf8(subprogram.text))
+            return refuse(Child(path, kTextKey),
+                          {.id = sid::Expected, .args = {TextId{sid::ValidUtf8Text}}});
+    }
+    return {};
+}
+
+Status ReplaceProjectFile(const std::string &path, std::string_view read, std::string_view text,
+                          int waitMs)
+{
+    const Diagnostic changed{.id = sid::ProjectChanged, .args = {path}};
+    // The file at the end of any links: the one that was read, and the one
+    // whose lock every run takes, however it reached the project.
+    std::error_code error;
+    const std::string real = std::filesystem::canonical(path, error).string();
+    if (error)
+        return changed; // gone meanwhile
+    Result<FileLock> lock = FileLock::Acquire(real + ".lock", waitMs);
+    if (!lock) {
+        if (lock.error().id == sid::ProjectBusy)
+            lock.error().args.front() = path;
+        return std::move(lock.error());
+    }
+    if (const Result<std::string> now = ReadWholeFile(real); !now || *now != read)
+        return changed;
+    if (g_projectReplaceHook)
+        g_projectReplaceHook();
+    return WriteWholeFile(real, text);
 }
 
 std::string WriteProjectJson(const Project &project)

@@ -50,8 +50,8 @@ struct Project
     friend bool operator==(const Project &, const Project &) = default;
 };
 
-// True when name can be a subprogram of a project file: not empty and
-// without control characters (one name per line in a listing).
+// True when name can be a subprogram of a project file: the subprogram name
+// rule of the wizard's name page (CheckSubprogramNameRule), nothing else.
 bool IsProjectName(std::string_view name);
 
 // Reads a project from the text of a file (UTF-8). Refuses, with the reason:
@@ -63,13 +63,42 @@ bool IsProjectName(std::string_view name);
 //   ranges integers 0..4294967295, "subprograms" an array of objects,
 //   "name" and "text" strings;
 // - a subprogram without its "name" or its "text";
-// - a name that is empty or holds a control character, or one that an
-//   earlier subprogram already has (ignoring case).
+// - a name that IsProjectName refuses, or one that an earlier subprogram
+//   already has (ignoring case);
+// - minD above maxD or minM above maxM, at "$.minD" or "$.minM".
+// Linear in the size of the text.
 Result<Project> ReadProjectJson(std::string_view text);
 
+// What ReadProjectJson demands of a project, checked on one in memory, with
+// the JSON path its file would give: ranges in order, every name as
+// IsProjectName demands and none twice, every text valid UTF-8. A project
+// that passes is read back from WriteProjectJson unchanged.
+Status CheckProject(const Project &project);
+
 // Writes a project file: the four ranges, then the subprograms one per line,
-// ending in a line feed. ReadProjectJson gives the same project back when
-// its names are as it demands.
+// ending in a line feed. Only a project that passes CheckProject gives a
+// file ReadProjectJson takes.
 std::string WriteProjectJson(const Project &project);
+
+// How long a run waits for another run's lock on the same project.
+inline constexpr int kProjectLockWaitMs = 2000;
+
+// Replaces the project file at path with text, but only when the file still
+// holds read (the bytes it held when the project was read). Path may be a
+// symbolic link: the file at its end is checked and replaced, and the link
+// stays. From the check through the replacement the run holds an exclusive
+// lock on "REAL.lock" beside the real file (created when missing and left
+// there), so that two runs never both find the file unchanged and both
+// replace it; a run that finds the lock taken tries again for waitMs.
+// Refuses, leaving the file as it is: a file that changed or is gone
+// (50433, naming path), a lock still taken after waitMs (50560), a lock
+// file that cannot be used (50561), and what WriteWholeFile refuses.
+Status ReplaceProjectFile(const std::string &path, std::string_view read, std::string_view text,
+                          int waitMs = kProjectLockWaitMs);
+
+// Test seam: when set, ReplaceProjectFile calls it with the lock held, after
+// the check and before the file is replaced, so that a test can widen that
+// window. Null in the product.
+extern void (*g_projectReplaceHook)();
 
 } // namespace pos

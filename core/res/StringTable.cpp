@@ -281,8 +281,8 @@ constexpr Entry kTable[] = {
      "项目中已有名为“%s”的子程序"},
     {50421, "\"%s\" is missing",
      "缺少“%s”"},
-    {50422, "a name that is not empty and holds no control characters",
-     "不为空且不含控制字符的名称"},
+    {50422, "a name of 1 to 20 characters in valid UTF-8, without control characters, blanks or any of * | \\ : \" < > ? / . ,",
+     "由1到20个有效UTF-8字符组成、不含控制字符、空格及* | \\ : \" < > ? / . ,中任何字符的名称"},
     {50423, "%s: no subprogram named \"%s\"",
      "%s：没有名为“%s”的子程序"},
     {50424, "the subprogram \"%s\" cannot be modified: %s",
@@ -359,6 +359,16 @@ constexpr Entry kTable[] = {
      "无法写入文件：这是一个没有程序在读取的命名管道"},
     {50542, "the file cannot be written: it is neither a regular file, a character device nor a pipe",
      "无法写入文件：它既不是普通文件，也不是字符设备或管道"},
+
+    // Projects.
+    {50560, "%s is being written by another run; gave up after %d seconds",
+     "%s正在被另一次运行写入；等待%d秒后放弃"},
+    {50561, "the lock file %s cannot be used: %s",
+     "无法使用锁文件%s：%s"},
+    {50562, "text in valid UTF-8",
+     "有效的UTF-8文本"},
+    {50563, "%s (%d) is greater than %s (%d)",
+     "%s（%d）大于%s（%d）"},
 
     // Reading input files.
     {50580, "not valid JSON: parse error at line %d, column %d: %s",

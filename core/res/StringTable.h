@@ -163,7 +163,11 @@ enum : int {
     SegmentsOverLimit = 50441, // the arranged outline is cut at the segment limit
     ToleranceForLimit = 50442, // the tolerance that would keep it within the limit
     NoLayerChosen = 50443,
-    TravelMove = 50444, // what a travel row is, for its tooltip
+    TravelMove = 50444,    // what a travel row is, for its tooltip
+    ProjectBusy = 50560,   // another run holds the project's lock
+    LockFailed = 50561,    // the lock file cannot be opened or locked
+    ValidUtf8Text = 50562, // what a subprogram's text must be
+    RangeReversed = 50563, // a range whose low end is above its high end
 
     // The arranged drawing import.
     ImportTooLarge = 50500,

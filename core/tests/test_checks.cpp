@@ -75,9 +75,38 @@ TEST(SubprogramName, RulesInOrder)
     // clang-format on
     for (const auto &[name, id] : cases)
         EXPECT_EQ(IdOf(CheckNewSubprogramName(name, project)), id) << name;
-    for (const char *bad :
-         {"a b", "a.b", "a,b", "a/b", "a\\b", "a*", "a|b", "a:b", "a\"b", "<a", "a>", "a?"})
+    // Control characters (C0, DEL, C1), blanks (no-break, ideographic) and
+    // bytes that are not UTF-8 too: the
+    // same rule holds for names from files, where anything can stand.
+    for (const std::string bad : {"a b",
+                                  "a.b",
+                                  "a,b",
+                                  "a/b",
+                                  "a\\b",
+                                  "a*",
+                                  "a|b",
+                                  "a:b",
+                                  "a\"b",
+                                  "<a",
+                                  "a>",
+                                  "a?",
+                                  "a\nb",
+                                  "a\tb",
+                                  "a\x7F",
+                                  "a\xC2\x85",
+                                  "a\xFF",
+                                  "a\xC3",
+                                  "a\xC0\xAF",
+                                  "a\xED\xA0\x80",
+                                  "a\xF4\x90\x80\x80",
+                                  "\xE5\xAE\x9A\xE4\xBD",
+                                  "\xC2\xA0",
+                                  "a\xE3\x80\x80"}) {
         EXPECT_EQ(IdOf(CheckNewSubprogramName(bad, project)), sid::NameIllegal) << bad;
+        EXPECT_EQ(CheckSubprogramNameRule(bad).error().id, sid::NameIllegal) << bad;
+    }
+    EXPECT_EQ(IdOf(CheckNewSubprogramName(std::string("a\0b", 3), project)), sid::NameIllegal);
+    EXPECT_EQ(IdOf(CheckNewSubprogramName("a\xC2\xA9\xF0\x9F\x98\x80", project)), 0); // ©, emoji
 }
 
 TEST(ConfigurationChecks, StartAddressBounds)

@@ -57,9 +57,69 @@ Result<std::int64_t> ValidateNumberField(std::string_view text, NumberField fiel
     return negative ? -magnitude : magnitude; // "-" alone is 0
 }
 
+bool IsValidUtf8(std::string_view text)
+{
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+        const unsigned lead = byte(i);
+        std::size_t length = 0;
+        unsigned low = 0x80, high = 0xBF; // allowed range of the second byte
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            low = lead == 0xE0 ? 0xA0 : 0x80;  // no overlong form
+            high = lead == 0xED ? 0x9F : 0xBF; // no surrogate
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            low = lead == 0xF0 ? 0x90 : 0x80;  // no overlong form
+            high = lead == 0xF4 ? 0x8F : 0xBF; // nothing above U+10FFFF
+        } else {
+            return false;
+        }
+        if (text.size() - i < length || byte(i + 1) < low || byte(i + 1) > high)
+            return false;
+        for (std::size_t k = 2; k < length; ++k)
+            if ((byte(i + k) & 0xC0) != 0x80)
+                return false;
+        i += length;
+    }
+    return true;
+}
+
 bool CheckSubprogramName(std::string_view name)
 {
-    return name.find_first_of("*|\\:\"<>?/., ") == std::string_view::npos;
+    if (!IsValidUtf8(name) || name.find_first_of("*|\\:\"<>?/., ") != std::string_view::npos)
+        return false;
+    for (std::size_t i = 0; i < name.size();) {
+        // The code point at i (the text is valid UTF-8).
+        const auto lead = static_cast<unsigned char>(name[i]);
+        const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        char32_t c = length == 1 ? lead : lead & (0x7Fu >> length);
+        for (std::size_t k = 1; k < length; ++k)
+            c = (c << 6) | (static_cast<unsigned char>(name[i + k]) & 0x3Fu);
+        i += length;
+        const bool control = c < 0x20 || (c >= 0x7F && c <= 0x9F);
+        const bool blank = c == 0xA0 || c == 0x1680 || (c >= 0x2000 && c <= 0x200A) || c == 0x2028
+                           || c == 0x2029 || c == 0x202F || c == 0x205F || c == 0x3000
+                           || c == 0xFEFF;
+        if (control || blank)
+            return false;
+    }
+    return true;
+}
+
+std::string FoldNameCase(std::string_view name)
+{
+    std::string folded(name);
+    for (char &c : folded)
+        c = FoldAscii(c);
+    return folded;
 }
 
 bool NameExistsInProject(std::string_view name, const std::vector<std::string> &projectNames)
@@ -79,7 +139,7 @@ std::size_t CharacterCount(std::string_view text)
     return count;
 }
 
-Status CheckNewSubprogramName(std::string_view name, const std::vector<std::string> &projectNames)
+Status CheckSubprogramNameRule(std::string_view name)
 {
     if (name.empty())
         return Message(sid::NameEmpty);
@@ -87,6 +147,13 @@ Status CheckNewSubprogramName(std::string_view name, const std::vector<std::stri
         return Message(sid::TooLong, {std::int64_t{kMaxNameLength}});
     if (!CheckSubprogramName(name))
         return Message(sid::NameIllegal);
+    return {};
+}
+
+Status CheckNewSubprogramName(std::string_view name, const std::vector<std::string> &projectNames)
+{
+    if (Status rule = CheckSubprogramNameRule(name); !rule)
+        return rule;
     if (NameExistsInProject(name, projectNames))
         return Message(sid::NameExists, {std::string(name)});
     return {};

@@ -29,15 +29,26 @@ Result<std::int64_t> ValidateNumberField(std::string_view text, NumberField fiel
 
 constexpr std::size_t kMaxNameLength = 20; // characters of a subprogram name
 
-// True when the name holds none of * | \ : " < > ? / . , and the blank.
+// True when text is well-formed UTF-8: no stray or missing continuation
+// bytes, no overlong forms, no surrogates, nothing above U+10FFFF.
+bool IsValidUtf8(std::string_view text);
+// True when the name is valid UTF-8 and holds no control character (C0, DEL,
+// C1), no blank of any kind (the space, the no-break and ideographic spaces,
+// ...) and none of * | \ : " < > ? / . ,
 bool CheckSubprogramName(std::string_view name);
+// The name with its Latin letters in upper case: two names are the same
+// subprogram when their folded forms are equal.
+std::string FoldNameCase(std::string_view name);
 // True when the name equals one of the project's names, ignoring the case of
 // Latin letters.
 bool NameExistsInProject(std::string_view name, const std::vector<std::string> &projectNames);
 // Characters of a UTF-8 text (what the name length limit counts).
 std::size_t CharacterCount(std::string_view text);
-// The name of a new subprogram: not empty (19), at most 20 characters,
-// without the characters CheckSubprogramName refuses (20) and not one of the
+// The one rule for a subprogram name, wherever a name comes from (the name
+// page, a configuration file, a project file): not empty (19), at most 20
+// characters (50004), and what CheckSubprogramName demands (20).
+Status CheckSubprogramNameRule(std::string_view name);
+// The name of a new subprogram: CheckSubprogramNameRule, and not one of the
 // project's names (21).
 Status CheckNewSubprogramName(std::string_view name, const std::vector<std::string> &projectNames);
 

@@ -5,6 +5,7 @@
 #include "PosHostTest.h"
 #include "WizardDriver.h"
 
+#include "guide/FileLock.h"
 #include "guide/ProjectJson.h"
 
 namespace pos::test {
@@ -20,6 +21,16 @@ const Project kStart{
     .maxD = 7999,
     .subprograms
     = {{"Main", "LD SM0\nCALL POS_EXE\n"}, {"POS_EXE", kWorkedExample}, {"Other", "LD SM0\n"}}};
+
+// The worked example completed under the name POS_NEW: the name offered,
+// POS_EXE, is the project's already (the wizard knows its names).
+Script AsPosNew()
+{
+    return kEnterWorkedExample
+           + Script{Do("nextButton"), Answer(QMessageBox::Ok, "\"POS_EXE\" exists"),
+                    Do("nameEdit=POS_NEW")}
+           + kComplete;
+}
 
 struct Case
 {
@@ -49,12 +60,7 @@ void Check(const std::vector<Case> &cases)
 
 TEST_F(PosHostTest, CompletingStoresTheSubprogramAndCancellingDoesNot)
 {
-    // The name offered, POS_EXE, is the project's already: the wizard knows its names.
-    const Script asPosNew
-        = kEnterWorkedExample
-          + Script{Do("nextButton"), Answer(QMessageBox::Ok, "\"POS_EXE\" exists"),
-                   Do("nameEdit=POS_NEW")}
-          + kComplete;
+    const Script asPosNew = AsPosNew();
     Project added = kStart;
     added.subprograms.push_back({"POS_NEW", kWorkedExample});
     // The line's maximum speed: 90000 Hz = 1 x 65536 + 24464.
@@ -69,9 +75,15 @@ TEST_F(PosHostTest, CompletingStoresTheSubprogramAndCancellingDoesNot)
     const std::string edited = R"({"subprograms": [{"name": "Edited", "text": ""}]})";
     const Step edit = OnFrame([&](QWidget *) { Write("project.json", edited); });
     const std::string unchanged = WriteProjectJson(kStart);
+    std::filesystem::create_symlink("project.json", "link.json");
     Check({
         {{"new", "project.json"},
          {0, kWorkedExample, "project.json: subprogram \"POS_NEW\" stored\n"},
+         asPosNew,
+         WriteProjectJson(added)},
+        // Through a link: the project at its end is written; the link stays.
+        {{"new", "link.json"},
+         {0, kWorkedExample, "link.json: subprogram \"POS_NEW\" stored\n"},
          asPosNew,
          WriteProjectJson(added)},
         // Found ignoring case; kept under the project's spelling, in place.
@@ -91,6 +103,19 @@ TEST_F(PosHostTest, CompletingStoresTheSubprogramAndCancellingDoesNot)
         {{"new"}, {3, "", kCancelled}, kCancel, unchanged, "DISPLAY"},
         {{"new"}, {3, "", kCancelled}, kCancel, unchanged, "WAYLAND_DISPLAY"},
     });
+    EXPECT_TRUE(std::filesystem::is_symlink("link.json"));
+}
+
+TEST_F(PosHostTest, AProjectAnotherRunIsWritingIsLeftAndTheTextPrinted)
+{
+    // Another run holds the project's lock for longer than this one waits.
+    const pos::Result<FileLock> held = FileLock::Acquire("project.json.lock", 0);
+    ASSERT_TRUE(held);
+    Check({{{"new", "project.json"},
+            {1, kWorkedExample,
+             "project.json is being written by another run; gave up after 2 seconds\n"
+             "project.json was not written; the subprogram is printed on standard output\n"},
+            AsPosNew()}});
 }
 
 TEST_F(PosHostTest, RefusalsOpenNoWizardAndLeaveTheProject)
