@@ -563,10 +563,8 @@ private:
     {
         switch (code) {
         case 10:
-            takeCoord(e.a[0]);
-            return;
         case 20:
-            takeCoord(e.a[1]);
+            lineGroup(e, code); // the centre, as a LINE's start
             return;
         case 30:
             e.elevation = takeReal();
@@ -664,20 +662,15 @@ private:
         }
     }
 
+    // Centre (10, 20) and major axis end (11, 21) as a LINE's points.
     void ellipseGroup(ParsedEntity &e, int code)
     {
         switch (code) {
         case 10:
-            takeCoord(e.a[0]);
-            return;
         case 20:
-            takeCoord(e.a[1]);
-            return;
         case 11:
-            takeCoord(e.b[0]);
-            return;
         case 21:
-            takeCoord(e.b[1]);
+            lineGroup(e, code);
             return;
         case 31:
             e.bz = takeReal();
@@ -755,10 +748,8 @@ private:
             e.block = takeText();
             return;
         case 10:
-            takeCoord(e.a[0]);
-            return;
         case 20:
-            takeCoord(e.a[1]);
+            lineGroup(e, code); // the insertion point, as a LINE's start
             return;
         case 30:
             e.elevation = takeReal();
