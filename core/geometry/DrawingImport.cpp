@@ -698,7 +698,10 @@ public:
     }
 
     // The nearest entry of a contour not yet used and not waiting for the
-    // contours inside it; ties go to the entry listed first.
+    // contours inside it; ties go to the entry listed first. Where entries
+    // pile up (a block repeated in one place), the search takes the nearest
+    // of the first few dozen it looks at, so that a pile of n entries costs
+    // n searches of bounded work, not n times n.
     const Entry *nearest(Vec p, const std::vector<bool> &used,
                          const std::vector<std::uint32_t> &waiting)
     {
@@ -706,10 +709,11 @@ public:
         const std::int64_t cy = clampedCell(p.y - m_y0);
         const Entry *best = nullptr;
         double bestD = std::numeric_limits<double>::infinity();
+        std::size_t looked = 0;
         const auto n = static_cast<std::int64_t>(m_n);
         for (std::int64_t ring = 0; ring < n; ++ring) {
             // A point in ring r lies at least r - 1 cells away.
-            if (best && static_cast<double>(ring - 1) * m_cell > bestD)
+            if (best && (static_cast<double>(ring - 1) * m_cell > bestD || looked >= kEnough))
                 break;
             for (std::int64_t y = std::max<std::int64_t>(cy - ring, 0);
                  y <= std::min(cy + ring, n - 1); ++y) {
@@ -718,7 +722,7 @@ public:
                 for (std::int64_t x = cx - ring; x <= cx + ring; x += step)
                     if (x >= 0 && x < n)
                         scan(static_cast<std::size_t>(y) * m_n + static_cast<std::size_t>(x), p,
-                             used, waiting, best, bestD);
+                             used, waiting, best, bestD, looked);
             }
         }
         return best;
@@ -738,16 +742,18 @@ private:
     }
 
     void scan(std::size_t cell, Vec p, const std::vector<bool> &used,
-              const std::vector<std::uint32_t> &waiting, const Entry *&best, double &bestD)
+              const std::vector<std::uint32_t> &waiting, const Entry *&best, double &bestD,
+              std::size_t &looked)
     {
         std::uint32_t &live = m_firstLive[cell];
-        for (std::uint32_t k = live; k < m_begin[cell + 1]; ++k) {
+        for (std::uint32_t k = live; k < m_begin[cell + 1] && !(best && looked >= kEnough); ++k) {
             const Entry &entry = m_entries[m_order[k]];
             if (used[entry.contour]) {
                 std::swap(m_order[k], m_order[live]);
                 ++live;
                 continue;
             }
+            ++looked;
             if (waiting[entry.contour])
                 continue;
             const double d = geo::Distance(p, entry.p);
@@ -757,6 +763,8 @@ private:
             }
         }
     }
+
+    static constexpr std::size_t kEnough = 64; // entries looked at, see nearest()
 
     std::vector<Entry> m_entries;
     std::vector<std::uint32_t> m_order;     // entry indices by cell
@@ -955,6 +963,13 @@ std::vector<std::uint32_t> Parents(const Contours &contours, const Curves &curve
     for (std::uint32_t i = 0; i < closed.size(); ++i)
         shapeOf[closed[i]] = i;
 
+    // Contours piled on one another (a block repeated in one place) would
+    // make every contour test every other: each contour looks at no more than
+    // kCandidates others, the outlines drawn for the tests hold at most a few
+    // times the curves of the drawing, and contours left untested keep no
+    // parent and go by distance alone.
+    constexpr std::size_t kCandidates = 64;
+    std::size_t budget = 8 * curves.size() + 4096;
     std::uint32_t shown = kNone; // the shape whose outline is in `outline`
     for (std::size_t k = 0; k < n; ++k) {
         // The middle of the contour's first curve (the same either way round).
@@ -974,6 +989,9 @@ std::vector<std::uint32_t> Parents(const Contours &contours, const Curves &curve
             if (shown != c) {
                 buffer.clear();
                 Flatten(contours, closed[c], curves, runs, buffer);
+                if (buffer.size() > budget)
+                    return;
+                budget -= buffer.size();
                 Outline(buffer, outline);
                 shown = c;
             }
@@ -981,10 +999,11 @@ std::vector<std::uint32_t> Parents(const Contours &contours, const Curves &curve
                 best = c;
         };
         const std::size_t at = cell(p.y, low.y, ch) * g + cell(p.x, low.x, cw);
-        for (std::uint32_t m = start[at]; m < start[at + 1]; ++m)
+        std::size_t looked = 0;
+        for (std::uint32_t m = start[at]; m < start[at + 1] && looked < kCandidates; ++m, ++looked)
             consider(members[m]);
-        for (const std::uint32_t c : large)
-            consider(c);
+        for (std::size_t i = 0; i < large.size() && looked < kCandidates; ++i, ++looked)
+            consider(large[i]);
         parent[k] = best == kNone ? kNone : closed[best];
     }
     return parent;

@@ -113,11 +113,13 @@ int WriteAllToPipe(int fd, std::string_view text)
 void SplitPath(const std::string &path, std::string &directory, std::string &name)
 {
     const auto slash = path.rfind('/');
+    // Built in one piece: GCC 12 warns falsely (-Wrestrict) of assigning a
+    // literal to a string here.
     if (slash == std::string::npos) {
-        directory = ".";
+        directory = std::string(1, '.');
         name = path;
     } else {
-        directory = slash == 0 ? "/" : path.substr(0, slash);
+        directory = slash == 0 ? std::string(1, '/') : path.substr(0, slash);
         name = path.substr(slash + 1);
     }
 }
