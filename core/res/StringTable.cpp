@@ -415,6 +415,12 @@ constexpr Entry kTable[] = {
      "线段超过%d段"},
     {50601, "a configuration code 0, 1, 10 or 11",
      "配置码0、1、10或11"},
+
+    // Conversion of a number field, naming the field.
+    {50610, "%s: Please enter an integer.",
+     "%s：请输入一个整数。"},
+    {50611, "%s: Please enter an unsigned integer.",
+     "%s：请输入一个无符号整数。"},
 };
 // clang-format on
 

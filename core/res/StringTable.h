@@ -208,6 +208,8 @@ enum : int {
     OutOfMemory = 50599,
     PouTooManySegments = 50600,
     ConfigurationCodes = 50601,
+    FieldEnterInteger = 50610,
+    FieldEnterUnsigned = 50611,
 };
 } // namespace sid
 

@@ -199,8 +199,7 @@ void SegmentBeginPoint(const PosConfig &config, std::uint32_t n, std::int32_t &x
     }
 }
 
-std::vector<Diagnostic> CheckConfiguration(const PosConfig &config,
-                                           const std::vector<std::string> &projectNames)
+std::vector<Diagnostic> CheckOutline(const PosConfig &config)
 {
     std::vector<Diagnostic> problems;
     for (Status status : {CheckStartAddress(config), CheckAddressCapacity(config, 0)})
@@ -220,7 +219,13 @@ std::vector<Diagnostic> CheckConfiguration(const PosConfig &config,
             problems.back().segment = number;
         }
     }
+    return problems;
+}
 
+std::vector<Diagnostic> CheckConfiguration(const PosConfig &config,
+                                           const std::vector<std::string> &projectNames)
+{
+    std::vector<Diagnostic> problems = CheckOutline(config);
     if (Status name = CheckNewSubprogramName(config.subprogramName, projectNames); !name)
         problems.push_back(std::move(name.error()));
     return problems;

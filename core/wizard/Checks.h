@@ -64,10 +64,14 @@ Status CheckAddressCapacity(const PosConfig &config, std::uint32_t last);
 // point of segment n - 1 in absolute mode, (0, 0) in incremental mode.
 void SegmentBeginPoint(const PosConfig &config, std::uint32_t n, std::int32_t &x, std::int32_t &y);
 
-// Every check the pages make before a configuration can be generated:
-// start D range, capacity, at most 256 segments, each arc after the first
-// (with its segment number), and the subprogram name. All problems are
-// listed, in that order.
+// The checks of the outline that the PLC will run: start D range, capacity,
+// at most 256 segments, and each arc after the first where it begins by the
+// action mode (with its segment number). All problems are listed, in that
+// order.
+std::vector<Diagnostic> CheckOutline(const PosConfig &config);
+
+// Every check the pages make before a configuration can be generated: the
+// outline's, then the subprogram name.
 std::vector<Diagnostic> CheckConfiguration(const PosConfig &config,
                                            const std::vector<std::string> &projectNames);
 

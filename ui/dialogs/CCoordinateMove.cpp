@@ -19,7 +19,7 @@ CCoordinateMove::CCoordinateMove(QWidget *parent)
     connect(m_ui.cancelButton, &QPushButton::clicked, this, &CCoordinateMove::reject);
 }
 
-bool CCoordinateMove::transfer(QLineEdit *edit, std::int32_t &value)
+bool CCoordinateMove::transfer(QLineEdit *edit, const QLabel *label, std::int32_t &value)
 {
     static const QRegularExpression wholeNumber(QStringLiteral("^\\s*[-+]?[0-9]+\\s*$"));
     const QString text = edit->text();
@@ -30,7 +30,7 @@ bool CCoordinateMove::transfer(QLineEdit *edit, std::int32_t &value)
     // Eight characters always fit; the bound guards a text set from outside.
     if (!ok || number < std::numeric_limits<std::int32_t>::min()
         || number > std::numeric_limits<std::int32_t>::max()) {
-        pos::ui::ShowOk(this, pos::ui::Str(pos::sid::EnterInteger));
+        pos::ui::ShowOk(this, pos::ui::ConversionMessage(true, label->text()));
         edit->setFocus();
         edit->selectAll();
         return false;
@@ -43,7 +43,7 @@ void CCoordinateMove::accept()
 {
     std::int32_t x = 0;
     std::int32_t y = 0;
-    if (!transfer(m_ui.xEdit, x) || !transfer(m_ui.yEdit, y))
+    if (!transfer(m_ui.xEdit, m_ui.xLabel, x) || !transfer(m_ui.yEdit, m_ui.yLabel, y))
         return;
     m_x = x;
     m_y = y;

@@ -5,6 +5,8 @@
 
 #include <QDialog>
 
+class QLabel;
+
 #include <cstdint>
 #include <memory>
 
@@ -31,7 +33,7 @@ public:
     void accept() override;
 
 private:
-    bool transfer(QLineEdit *edit, std::int32_t &value);
+    bool transfer(QLineEdit *edit, const QLabel *label, std::int32_t &value);
 
     Ui::CCoordinateMove m_ui;
     std::int32_t m_x = 0;

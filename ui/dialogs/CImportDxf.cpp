@@ -230,8 +230,8 @@ void CImportDxf::OnDeleteRow()
     const int cur = grid()->row();
     if (cur < kFirstRow)
         return;
-    if (pos::ui::Prompts().message(this, Str(pos::sid::RemoveRow),
-                                   QMessageBox::Yes | QMessageBox::No, QMessageBox::Question)
+    if (pos::ui::AskDestructive(this, Str(pos::sid::RemoveRow), QMessageBox::Yes | QMessageBox::No,
+                                QMessageBox::Question)
         != QMessageBox::Yes)
         return;
     grid()->removeItem(cur);
@@ -380,7 +380,8 @@ void CImportDxf::accept()
 {
     grid()->finishEditing();
     if (pos::ui::Prompts().message(this, Str(pos::sid::DropBeginPoints),
-                                   QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::NoIcon)
+                                   QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::NoIcon,
+                                   QMessageBox::NoButton)
         != QMessageBox::Ok)
         return;
     if (!CheckTable(grid()->rows() - 1))

@@ -30,7 +30,16 @@ Prompter *SetPrompter(Prompter *prompter)
 
 void ShowOk(QWidget *parent, const QString &text, QMessageBox::Icon icon)
 {
-    Prompts().message(parent, text, QMessageBox::Ok, icon);
+    Prompts().message(parent, text, QMessageBox::Ok, icon, QMessageBox::Ok);
+}
+
+QMessageBox::StandardButton AskDestructive(QWidget *parent, const QString &text,
+                                           QMessageBox::StandardButtons buttons,
+                                           QMessageBox::Icon icon)
+{
+    const QMessageBox::StandardButton safe
+        = buttons.testFlag(QMessageBox::No) ? QMessageBox::No : QMessageBox::Cancel;
+    return Prompts().message(parent, text, buttons, icon, safe);
 }
 
 QString MessageCaption()
@@ -40,16 +49,20 @@ QString MessageCaption()
 
 QMessageBox::StandardButton QtPrompter::message(QWidget *parent, const QString &text,
                                                 QMessageBox::StandardButtons buttons,
-                                                QMessageBox::Icon icon)
+                                                QMessageBox::Icon icon,
+                                                QMessageBox::StandardButton defaultButton)
 {
     QMessageBox box(icon, MessageCaption(), text, buttons, parent);
     box.setObjectName(QStringLiteral("posMessageBox"));
-    // The first button offered is the default one, as in every prompt here.
-    for (const auto b : {QMessageBox::Ok, QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel})
-        if (buttons.testFlag(b)) {
-            box.setDefaultButton(b);
-            break;
-        }
+    if (defaultButton != QMessageBox::NoButton && buttons.testFlag(defaultButton))
+        box.setDefaultButton(defaultButton);
+    else
+        for (const auto b :
+             {QMessageBox::Ok, QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel})
+            if (buttons.testFlag(b)) {
+                box.setDefaultButton(b);
+                break;
+            }
     if (buttons.testFlag(QMessageBox::Cancel))
         box.setEscapeButton(QMessageBox::Cancel);
     else if (buttons.testFlag(QMessageBox::No))

@@ -37,9 +37,12 @@ public:
 
     // A message box with the given buttons and icon; returns the button
     // pressed (Escape or the close box give Cancel or No where offered).
-    virtual QMessageBox::StandardButton message(QWidget *parent, const QString &text,
-                                                QMessageBox::StandardButtons buttons,
-                                                QMessageBox::Icon icon)
+    // Enter presses defaultButton; NoButton makes the first of OK, Yes, No
+    // and Cancel offered the default. A question whose Yes or OK throws work
+    // away names its safe answer here.
+    virtual QMessageBox::StandardButton
+    message(QWidget *parent, const QString &text, QMessageBox::StandardButtons buttons,
+            QMessageBox::Icon icon, QMessageBox::StandardButton defaultButton)
         = 0;
 
     // The arc end-point chooser: 0 the first candidate, 1 the second, -1
@@ -72,6 +75,11 @@ Prompter *SetPrompter(Prompter *prompter);
 
 // Convenience: an OK box without icon, as most checks show.
 void ShowOk(QWidget *parent, const QString &text, QMessageBox::Icon icon = QMessageBox::NoIcon);
+// A question whose first answer throws work away: the default button is the
+// safe one (No, else Cancel), so that Enter keeps the work.
+QMessageBox::StandardButton AskDestructive(QWidget *parent, const QString &text,
+                                           QMessageBox::StandardButtons buttons,
+                                           QMessageBox::Icon icon);
 
 // The real dialogs.
 class QtPrompter : public Prompter
@@ -79,7 +87,8 @@ class QtPrompter : public Prompter
 public:
     QMessageBox::StandardButton message(QWidget *parent, const QString &text,
                                         QMessageBox::StandardButtons buttons,
-                                        QMessageBox::Icon icon) override;
+                                        QMessageBox::Icon icon,
+                                        QMessageBox::StandardButton defaultButton) override;
     int chooseArcEnd(QWidget *parent, const QString &text) override;
     QString openFile(QWidget *parent, const QString &filter) override;
     std::optional<QPoint> coordinateMove(QWidget *parent) override;

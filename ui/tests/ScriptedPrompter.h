@@ -18,6 +18,7 @@
 #include <deque>
 #include <ostream>
 #include <variant>
+#include <vector>
 
 // Readable QStrings in test failures.
 inline void PrintTo(const QString &text, std::ostream *os)
@@ -57,10 +58,15 @@ public:
     const QStringList &texts() const { return m_seen; }
     QString last() const { return m_seen.isEmpty() ? QString() : m_seen.last(); }
 
+    // The default button of every message box, in order (NoButton: the
+    // first offered).
+    const std::vector<QMessageBox::StandardButton> &defaults() const { return m_defaults; }
+
     QMessageBox::StandardButton message(QWidget *, const QString &text,
-                                        QMessageBox::StandardButtons buttons,
-                                        QMessageBox::Icon) override
+                                        QMessageBox::StandardButtons buttons, QMessageBox::Icon,
+                                        QMessageBox::StandardButton defaultButton) override
     {
+        m_defaults.push_back(defaultButton);
         const QMessageBox::StandardButton escape
             = buttons.testFlag(QMessageBox::Cancel) ? QMessageBox::Cancel
               : buttons.testFlag(QMessageBox::No)   ? QMessageBox::No
@@ -128,6 +134,7 @@ private:
     ui::Prompter *m_previous;
     std::deque<Answer> m_answers;
     QStringList m_seen;
+    std::vector<QMessageBox::StandardButton> m_defaults;
 };
 
 } // namespace pos::test

@@ -247,6 +247,7 @@ TEST(TablePage, InsertAddAndDeleteRenumberTheRows)
     EXPECT_EQ(t.column(6), "10|0|20|30") << "No keeps the row";
     t.menu(3, 2, "deleteRow");
     EXPECT_EQ(t.column(0) + ' ' + t.column(6), "1|2|3 10|20|30");
+    EXPECT_EQ(t.prompts.defaults(), std::vector(2, QMessageBox::No)) << "Enter keeps the row";
     t.menu(2, 1, "addEmptyRow");
     t.menu(2, 1, "addEmptyRow");
     t.menu(6, 1, "insertSection");
@@ -380,7 +381,8 @@ TEST(TableImport, ADrawingGoesThroughItsOptionsAndTheImportDialogIntoTheGridAsAb
     t.prompts.openFile(missing).answer(QMessageBox::Ok);
     t.click("loadDxfButton");
     EXPECT_EQ(t.prompts.last(), "Reading of " + QDir::toNativeSeparators(missing)
-                                    + " file failed. Is it already opened or damaged?");
+                                    + " file failed. Is it already opened or damaged?\n"
+                                      "the file cannot be opened: No such file or directory");
     for (const bool first : {true, false}) {
         t.prompts.openFile(kPlate);
         t.click("loadDxfButton");
@@ -549,6 +551,17 @@ TEST(TablePage, InChinese)
     t.prompts.answer(QMessageBox::Ok);
     EXPECT_FALSE(t.page.CommitTable(false));
     EXPECT_EQ(t.prompts.last(), "[ 段号1 ]速度(Hz)初始值不允许输入负值，请重新输入");
+
+    QTemporaryDir dir;
+    const QString damaged = dir.filePath(QStringLiteral("损坏.dxf"));
+    QFile file(damaged);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("0\nSECTION\n2\nENTITIES\n0\nLINE\n10\n0,1\n20\n0\n0\nENDSEC\n0\nEOF\n");
+    file.close();
+    t.prompts.openFile(damaged).answer(QMessageBox::Ok);
+    t.click("loadDxfButton");
+    EXPECT_EQ(t.prompts.last(),
+              "读取" + damaged + "文件失败，请确定是否打开或已破坏\n第8行：“0,1”不是数值");
 }
 
 // --- the Import DXF dialog -------------------------------------------------------------
@@ -666,6 +679,7 @@ TEST(ImportDxf, DeleteAsksAndRenumbersAndCancelLeavesTheRecordAsRead)
     EXPECT_EQ(d.grid->rows(), 6) << "No keeps the row";
     d.menu(3, 1, "deleteRow");
     EXPECT_EQ(d.column(0) + ' ' + d.column(5), "1|2|3 0|200|0");
+    EXPECT_EQ(d.prompts.defaults(), std::vector(2, QMessageBox::No)) << "Enter keeps the row";
     d.click("cancelButton");
     EXPECT_EQ(d.dialog.result(), QDialog::Rejected);
     EXPECT_EQ(d.config.segments, Drawing().segments);

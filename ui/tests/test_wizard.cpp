@@ -5,6 +5,8 @@
 #include "controls/CGraphicShow.h"
 #include "geometry/CArcEndSelect.h"
 
+#include <QTimer>
+
 #include <functional>
 
 using namespace pos;
@@ -80,6 +82,8 @@ TEST(WizardFrame, CancelAsksFirst)
         EXPECT_TRUE(w.frame.isVisible());
         cancel(w);
         EXPECT_FALSE(w.frame.isVisible());
+        EXPECT_EQ(w.prompts.defaults(), std::vector(2, QMessageBox::No))
+            << "Enter keeps the wizard open";
     }
 }
 
@@ -93,6 +97,32 @@ TEST(WizardFrame, InChinese)
     w.prompts.answer(QMessageBox::No);
     w.click("cancelButton");
     EXPECT_EQ(w.prompts.texts(), QStringList{"确定要放弃所做的改动，并退出POS指令向导吗？"});
+}
+
+TEST(WizardFrame, EnterInARealQuestionGivesItsSafeAnswer)
+{
+    ui::Prompter *scripted = ui::SetPrompter(nullptr); // the real message boxes
+    const auto enter = [](const std::function<QMessageBox::StandardButton()> &ask) {
+        QTimer press;
+        QObject::connect(&press, &QTimer::timeout, [] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
+                QTest::keyClick(box, Qt::Key_Return);
+        });
+        press.start(10);
+        return ask();
+    };
+    using B = QMessageBox;
+    EXPECT_EQ(enter([] { return ui::AskDestructive(nullptr, "?", B::Yes | B::No, B::Question); }),
+              B::No);
+    EXPECT_EQ(enter([] { return ui::AskDestructive(nullptr, "?", B::Ok | B::Cancel, B::NoIcon); }),
+              B::Cancel);
+    EXPECT_EQ(enter([] {
+                  return ui::Prompts().message(nullptr, "?", B::Yes | B::No | B::Cancel,
+                                               B::Question, B::NoButton);
+              }),
+              B::Yes)
+        << "a question that keeps work by its first answer keeps it";
+    ui::SetPrompter(scripted);
 }
 
 // --- output configuration ------------------------------------------------------------
@@ -137,7 +167,8 @@ TEST(ItemPage, StartElementOutsideTheHostsRangeIsRefusedWithTheFocusOnIt)
     const char *range = "The start element address of D must range from [100] to [200]";
     // clang-format off
     const std::pair<const char *, const char *> cases[] = {
-        {"99", range}, {"201", range}, {"", "Please enter an unsigned integer."}, {"200", nullptr}};
+        {"99", range}, {"201", range}, {"", "Initial element(D): Please enter an unsigned integer."},
+        {"200", nullptr}};
     // clang-format on
     for (const auto &[text, message] : cases) {
         Wizard w;
@@ -175,8 +206,8 @@ TEST(StepPage, FieldsFollowTheNumberRuleWithTheFocusOnTheField)
 {
     // clang-format off
     const std::tuple<const char *, const char *, const char *> cases[] = {
-        {"endXEdit", "1.5", "Please enter an integer."},
-        {"initialSpeedEdit", "", "Please enter an unsigned integer."},
+        {"endXEdit", "1.5", "End(X): Please enter an integer."},
+        {"initialSpeedEdit", "", "Initial speed(Hz): Please enter an unsigned integer."},
         {"circleYEdit", "+3", "Circle(Y) contains illegal character. Please input again."},
     };
     // clang-format on
@@ -247,6 +278,36 @@ TEST(StepPage, EndAsksWhetherToKeepTheFollowingSegments)
     }
 }
 
+TEST(StepPage, EndChecksTheWholeOutlineWhereTheActionModeNowMakesItBegin)
+{
+    // Stored in absolute mode: segment 2 turns about (100, 50) from (100, 0)
+    // to (100, 100). Incremental, it begins at (0, 0), off that circle.
+    PosConfig stored;
+    stored.actionMode = 1;
+    stored.segments[1] = {.type = kTypeLine, .endX = 100};
+    stored.segments[2] = {.type = kTypeCw, .endX = 100, .endY = 100, .centreX = 100, .centreY = 50};
+    stored.segments[3] = {.type = kTypeLine, .endX = 0, .endY = 0};
+    for (const int pick : {-1, 0}) {
+        Wizard w(true, stored);
+        w.pick("actionCombo", 0);
+        w.next();
+        ASSERT_EQ(w.step.currentSection(), 1);
+        w.prompts.answer(QMessageBox::Yes).chooseArc(pick); // keep the segments after 1
+        w.end();
+        EXPECT_EQ(w.page(), Page::StepPage) << "the outline is refused";
+        EXPECT_EQ(w.sections("endYEdit"), pick < 0 ? "2/3 100" : "2/3 162")
+            << "segment 2 is brought up; a pick goes into its fields";
+        EXPECT_TRUE(w.prompts.last().startsWith("Center(100, 50)  Beginning(0, 0)  End(100, 100)"))
+            << w.prompts.last().toStdString();
+        if (pick < 0)
+            continue;
+        w.prompts.answer(QMessageBox::Yes); // keep segment 3
+        w.end();
+        EXPECT_EQ(w.page(), Page::NamePage);
+        EXPECT_TRUE(CheckOutline(w.config).empty());
+    }
+}
+
 TEST(StepPage, DeleteRemovesTheCurrentSegmentAndAllAfterIt)
 {
     StepWizard w;
@@ -264,6 +325,7 @@ TEST(StepPage, DeleteRemovesTheCurrentSegmentAndAllAfterIt)
     w.click("deleteButton");
     EXPECT_TRUE(w.config.segments.empty());
     EXPECT_EQ(w.sections(), "1/1 0");
+    EXPECT_EQ(w.prompts.defaults(), std::vector(3, QMessageBox::Cancel)) << "Enter deletes nothing";
 }
 
 TEST(StepPage, CapacityIsCheckedAfterStoring)

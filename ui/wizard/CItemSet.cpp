@@ -94,7 +94,7 @@ bool CItemSet::SavePage()
     const uint value = m_ui.startDEdit->text().toUInt(&ok);
     if (!ok) {
         m_ui.startDEdit->setFocus();
-        pos::ui::ShowOk(this, Str(pos::sid::EnterUnsigned));
+        pos::ui::ShowOk(this, pos::ui::ConversionMessage(false, m_ui.startLabel->text()));
         m_ui.startDEdit->setFocus();
         return false;
     }

@@ -174,8 +174,8 @@ void CPosWizardDlg::OnEnd()
 void CPosWizardDlg::OnCancel()
 {
     const auto answer
-        = pos::ui::Prompts().message(this, Str(pos::sid::CancelQuestion),
-                                     QMessageBox::Yes | QMessageBox::No, QMessageBox::Question);
+        = pos::ui::AskDestructive(this, Str(pos::sid::CancelQuestion),
+                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::Question);
     if (answer == QMessageBox::Yes)
         finish(QDialog::Rejected);
 }

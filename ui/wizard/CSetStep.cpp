@@ -205,21 +205,24 @@ bool CSetStep::TransferFields()
     struct Field
     {
         QLineEdit *edit;
+        QLabel *label;
         bool allowNegative;
         std::int64_t value = 0;
     };
-    Field fields[]
-        = {{m_ui.maxSpeedEdit, false}, {m_ui.initialSpeedEdit, false}, {m_ui.accDecTimeEdit, false},
-           {m_ui.endXEdit, true},      {m_ui.endYEdit, true},          {m_ui.circleXEdit, true},
-           {m_ui.circleYEdit, true}};
+    Field fields[] = {{m_ui.maxSpeedEdit, m_ui.maxSpeedLabel, false},
+                      {m_ui.initialSpeedEdit, m_ui.initialSpeedLabel, false},
+                      {m_ui.accDecTimeEdit, m_ui.accDecTimeLabel, false},
+                      {m_ui.endXEdit, m_ui.endXLabel, true},
+                      {m_ui.endYEdit, m_ui.endYLabel, true},
+                      {m_ui.circleXEdit, m_ui.circleXLabel, true},
+                      {m_ui.circleYEdit, m_ui.circleYLabel, true}};
     for (Field &f : fields) {
         // The Circle fields of a straight line are set to 0 below, whatever they hold.
         if (!arc && (f.edit == m_ui.circleXEdit || f.edit == m_ui.circleYEdit))
             continue;
         if (!ConvertField(f.edit->text(), f.allowNegative, f.value)) {
             f.edit->setFocus();
-            pos::ui::ShowOk(
-                this, Str(f.allowNegative ? pos::sid::EnterInteger : pos::sid::EnterUnsigned));
+            pos::ui::ShowOk(this, pos::ui::ConversionMessage(f.allowNegative, f.label->text()));
             f.edit->setFocus();
             f.edit->selectAll();
             return false;
@@ -379,7 +382,8 @@ bool CSetStep::FinishSegments()
         const auto answer = pos::ui::Prompts().message(
             this,
             pos::ui::StrF(pos::sid::KeepFollowing, {std::int64_t{current}, following, following}),
-            QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Question);
+            QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Question,
+            QMessageBox::NoButton);
         if (answer == QMessageBox::Cancel)
             return false;
         if (answer == QMessageBox::No) {
@@ -389,16 +393,38 @@ bool CSetStep::FinishSegments()
             SetSections(current, current);
         }
     }
-    if (CheckAddressCapacity(true))
+    if (CheckAddressCapacity(true) || !CheckWholeOutline())
         return false;
     ShowTrajectory();
     return true;
 }
 
+bool CSetStep::CheckWholeOutline()
+{
+    // Stored segments were checked where they began when they were entered;
+    // the action mode may have changed since, and a modified outline may
+    // never have passed this page at all.
+    const std::vector<pos::Diagnostic> problems = pos::CheckOutline(*m_pConfig);
+    if (problems.empty())
+        return true;
+    const pos::Diagnostic &first = problems.front();
+    if (first.segment >= 1 && static_cast<int>(first.segment) <= totalSection()) {
+        // Bring the segment up and check it as every move checks it: its
+        // usual message, the chooser writing a corrected end into the fields.
+        SetSections(static_cast<int>(first.segment), totalSection());
+        LoadSegment(first.segment);
+        ShowTrajectory();
+        if (!CheckSegmentInput())
+            return false;
+    }
+    pos::ui::ShowOk(this, pos::ui::Say(first));
+    return false;
+}
+
 void CSetStep::OnDelete()
 {
-    if (pos::ui::Prompts().message(this, Str(pos::sid::DeleteFollowing),
-                                   QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::NoIcon)
+    if (pos::ui::AskDestructive(this, Str(pos::sid::DeleteFollowing),
+                                QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::NoIcon)
         != QMessageBox::Ok)
         return;
     if (!m_pConfig)

@@ -59,6 +59,9 @@ private:
     void ClearSegmentFields();
     void StepSegmentNumber(Direction direction);
     bool CheckAddressCapacity(bool all); // true when the capacity is exceeded
+    // Every stored arc where the action mode makes it begin; the first one
+    // at fault is brought up with its message.
+    bool CheckWholeOutline();
     void ShowTrajectory();
     void WriteFields();
     void SetArcFieldsEnabled(bool enabled);

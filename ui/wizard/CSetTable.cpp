@@ -341,8 +341,8 @@ void CSetTable::OnDeleteRow()
     const int cur = g->row();
     if (cur < kFirstRow || cur >= g->rows())
         return;
-    if (pos::ui::Prompts().message(this, Str(pos::sid::RemoveRow),
-                                   QMessageBox::Yes | QMessageBox::No, QMessageBox::Question)
+    if (pos::ui::AskDestructive(this, Str(pos::sid::RemoveRow), QMessageBox::Yes | QMessageBox::No,
+                                QMessageBox::Question)
         != QMessageBox::Yes)
         return;
     g->removeItem(cur);
@@ -372,8 +372,10 @@ void CSetTable::OnLoadDxfFile()
         = pos::dxf::ReadDrawingFile(QFile::encodeName(path).toStdString());
     QGuiApplication::restoreOverrideCursor();
     if (!drawing) {
+        // The message names the file; the line below says where and why.
         pos::ui::ShowOk(
-            this, StrF(pos::sid::DxfReadFailed, {QDir::toNativeSeparators(path).toStdString()}));
+            this, StrF(pos::sid::DxfReadFailed, {QDir::toNativeSeparators(path).toStdString()})
+                      + QLatin1Char('\n') + pos::ui::Say(drawing.error()));
         return;
     }
     // First the options of the import, then the arranged outline in the
