@@ -90,15 +90,33 @@ int RunWizard(PosConfig *config, bool modify, const PosHostContext *context)
     return wizard.frame.exec() == QDialog::Accepted ? 1 : 0;
 }
 
+namespace {
+
+template<typename T>
+CPosWizardDlg::PageMaker Maker(std::unique_ptr<T> &page)
+{
+    return [&page] {
+        page = std::make_unique<T>();
+        return page.get();
+    };
+}
+
+} // namespace
+
 Wizard::Wizard(PosConfig *config, bool modify, const PosHostContext *context)
     : frame(config, modify)
 {
-    name.SetProjectNames(context);
     frame.AddPage(&items, CItemSet::kTemplateId);
-    frame.AddPage(&step, CSetStep::kTemplateId);
-    frame.AddPage(&table, CSetTable::kTemplateId);
-    frame.AddPage(&name, CPNameSet::kTemplateId);
-    frame.AddPage(&final, CFinalSet::kTemplateId);
+    frame.AddPage(Maker(m_step), CSetStep::kTemplateId);
+    frame.AddPage(Maker(m_table), CSetTable::kTemplateId);
+    frame.AddPage(
+        [this, context] {
+            m_name = std::make_unique<CPNameSet>();
+            m_name->SetProjectNames(context);
+            return m_name.get();
+        },
+        CPNameSet::kTemplateId);
+    frame.AddPage(Maker(m_final), CFinalSet::kTemplateId);
 }
 
 } // namespace pos::ui

@@ -11,6 +11,7 @@
 #include "wizard/CSetTable.h"
 
 #include <cstdint>
+#include <memory>
 
 namespace pos::ui {
 
@@ -30,18 +31,36 @@ CPosGuide &Guide();
 void BeginCall();
 void EndCall();
 
-// The wizard of one run: the frame with its five pages, on the record. The
-// pages outlive the frame, which hands them back when it goes.
+// The wizard of one run: the frame with its five pages, on the record. Only
+// the first page is built up front; the frame has the others built when they
+// are first shown (or asked for here). The pages outlive the frame, which
+// hands them back when it goes.
 struct Wizard
 {
     Wizard(PosConfig *config, bool modify, const PosHostContext *context);
 
     CItemSet items;
-    CSetStep step;
-    CSetTable table;
-    CPNameSet name;
-    CFinalSet final;
+
+private:
+    std::unique_ptr<CSetStep> m_step;
+    std::unique_ptr<CSetTable> m_table;
+    std::unique_ptr<CPNameSet> m_name;
+    std::unique_ptr<CFinalSet> m_final;
+
+public:
     CPosWizardDlg frame;
+
+    CSetStep &step() { return Page<CSetStep>(CPosWizardDlg::StepPage); }
+    CSetTable &table() { return Page<CSetTable>(CPosWizardDlg::TablePage); }
+    CPNameSet &name() { return Page<CPNameSet>(CPosWizardDlg::NamePage); }
+    CFinalSet & final() { return Page<CFinalSet>(CPosWizardDlg::FinalPage); }
+
+private:
+    template<typename T>
+    T &Page(int index)
+    {
+        return *static_cast<T *>(frame.page(index));
+    }
 };
 
 // Runs the wizard modally on the record: copies the context's element

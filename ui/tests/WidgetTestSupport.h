@@ -93,9 +93,9 @@ struct Wizard : WizardRecord, ui::Wizard
         }
     }
     // The step page's segment and count, and a field: "2/3 20".
-    QString sections(const char *field = "endXEdit") const
+    QString sections(const char *field = "endXEdit")
     {
-        return QString("%1/%2 ").arg(step.currentSection()).arg(step.totalSection())
+        return QString("%1/%2 ").arg(step().currentSection()).arg(step().totalSection())
                + text({field});
     }
 };

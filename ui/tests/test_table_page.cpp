@@ -199,7 +199,7 @@ TEST(TablePage, InTheWizardTheTableIsCommittedWhenLeftEvenMidEditAndRefilledWhen
     Wizard w;
     w.find<QRadioButton>("tableRadio")->setChecked(true);
     w.next();
-    CVSFlexGrid *g = w.table.grid();
+    CVSFlexGrid *g = w.table().grid();
     ASSERT_TRUE(PickFromList(g, 2, 1, 0));
     ClickCell(g, 2, 6);
     QTest::keyClicks(g, "5");

@@ -39,7 +39,10 @@ TEST(WizardFrame, WalksThePagesWithTheirButtons)
             s += w.find<QPushButton>(b)->isEnabled() ? '1' : '0';
         return s + ' ' + w.find<QPushButton>("nextButton")->text();
     };
+    // Pages are built as they are first shown.
+    const auto built = [&w] { return w.frame.findChildren<CBasePage *>().size(); };
     EXPECT_EQ(state(), "0 0101 Next");
+    EXPECT_EQ(built(), 1);
     // Enter and Escape do nothing inside a page; Enter presses the focused
     // frame button.
     w.find("startDEdit")->setFocus();
@@ -49,10 +52,12 @@ TEST(WizardFrame, WalksThePagesWithTheirButtons)
     w.find<QPushButton>("nextButton")->setFocus();
     QTest::keyClick(w.find<QPushButton>("nextButton"), Qt::Key_Return);
     EXPECT_EQ(state(), "1 1111 Next");
+    EXPECT_EQ(built(), 2);
     w.setText("endXEdit", 100);
     w.previous();
     EXPECT_EQ(state(), "0 0101 Next");
     w.next();
+    EXPECT_EQ(w.text({"endXEdit"}), "100");
     w.end();
     EXPECT_EQ(state(), "3 1101 Next");
     w.next();
@@ -254,7 +259,7 @@ TEST(StepPage, ArcsBeginWhereTheActionModeSays)
         if (mode == 1)
             w.prompts.answer(QMessageBox::Ok);
         w.next();
-        EXPECT_EQ(w.step.currentSection(), mode == 0 ? 3 : 2) << mode;
+        EXPECT_EQ(w.step().currentSection(), mode == 0 ? 3 : 2) << mode;
         EXPECT_EQ(w.prompts.last(),
                   mode == 0 ? "" : "The input data cannot generate an arc. Please input again.");
     }
@@ -291,7 +296,7 @@ TEST(StepPage, EndChecksTheWholeOutlineWhereTheActionModeNowMakesItBegin)
         Wizard w(true, stored);
         w.pick("actionCombo", 0);
         w.next();
-        ASSERT_EQ(w.step.currentSection(), 1);
+        ASSERT_EQ(w.step().currentSection(), 1);
         w.prompts.answer(QMessageBox::Yes).chooseArc(pick); // keep the segments after 1
         w.end();
         EXPECT_EQ(w.page(), Page::StepPage) << "the outline is refused";
@@ -376,11 +381,11 @@ TEST(NamePage, ProposesPosExeAndTakesTwentyCharacters)
     edit->clear();
     QTest::keyClicks(edit, "ABCDEFGHIJKLMNOPQRSTU");
     w.next();
-    EXPECT_EQ(w.final.items(), QStringList{"Subprogram \"ABCDEFGHIJKLMNOPQRST\""});
+    EXPECT_EQ(w.final().items(), QStringList{"Subprogram \"ABCDEFGHIJKLMNOPQRST\""});
     w.previous();
     w.setText("nameEdit", "Other");
     w.next();
-    EXPECT_EQ(w.final.items(), QStringList{"Subprogram \"Other\""}) << "the name just stored";
+    EXPECT_EQ(w.final().items(), QStringList{"Subprogram \"Other\""}) << "the name just stored";
     EXPECT_EQ(w.config.subprogramName, "Other");
 }
 
@@ -420,7 +425,7 @@ TEST(NamePage, ModifyKeepsTheStoredNameUnchecked)
     w.context.subprogramNames = {"Main"};
     EXPECT_TRUE(w.find("nameEdit")->isReadOnly());
     w.next();
-    EXPECT_EQ(w.final.items(), QStringList{"Subprogram \"Main\""});
+    EXPECT_EQ(w.final().items(), QStringList{"Subprogram \"Main\""});
 }
 
 // --- the arc end-point chooser ------------------------------------------------------

@@ -10,6 +10,8 @@
 #include <QKeyEvent>
 #include <QPushButton>
 
+#include <utility>
+
 using pos::ui::Str;
 
 CPosWizardDlg::CPosWizardDlg(pos::PosConfig *config, bool modify, QWidget *parent)
@@ -42,16 +44,51 @@ CPosWizardDlg::~CPosWizardDlg()
 void CPosWizardDlg::AddPage(CBasePage *page, int templateId)
 {
     m_pages.push_back(page);
+    m_makers.emplace_back();
+    m_placed.push_back(false);
     m_pageIds.push_back(templateId);
     if (page)
         page->SetContext(m_pConfig, m_bModify);
 }
 
-CBasePage *CPosWizardDlg::page(int index) const
+void CPosWizardDlg::AddPage(PageMaker make, int templateId)
+{
+    m_pages.push_back(nullptr);
+    m_makers.push_back(std::move(make));
+    m_placed.push_back(false);
+    m_pageIds.push_back(templateId);
+}
+
+CBasePage *CPosWizardDlg::page(int index)
 {
     if (index < 0 || static_cast<std::size_t>(index) >= m_pages.size())
         return nullptr;
-    return m_pages[static_cast<std::size_t>(index)];
+    const auto i = static_cast<std::size_t>(index);
+    if (!m_pages[i] && m_makers[i]) {
+        m_pages[i] = std::exchange(m_makers[i], nullptr)();
+        if (m_pages[i])
+            m_pages[i]->SetContext(m_pConfig, m_bModify);
+    }
+    if (m_initialised && !m_placed[i])
+        placePage(i);
+    return m_pages[i];
+}
+
+void CPosWizardDlg::placePage(std::size_t i)
+{
+    // Until then an empty widget holds the page's place in the stack.
+    m_placed[i] = true;
+    CBasePage *p = m_pages[i];
+    if (!p)
+        return;
+    const int at = static_cast<int>(i);
+    QWidget *holder = m_ui.pageFrame->widget(at);
+    m_ui.pageFrame->insertWidget(at, p);
+    if (holder) {
+        m_ui.pageFrame->removeWidget(holder);
+        delete holder;
+    }
+    p->OnInitDialog();
 }
 
 void CPosWizardDlg::OnInitDialog()
@@ -60,12 +97,11 @@ void CPosWizardDlg::OnInitDialog()
         return;
     m_initialised = true;
     if (!m_pages.empty()) {
-        for (CBasePage *p : m_pages) {
-            QWidget *slot = p ? static_cast<QWidget *>(p) : new QWidget;
-            m_ui.pageFrame->addWidget(slot);
-            if (p)
-                p->OnInitDialog();
-        }
+        for (std::size_t i = 0; i < m_pages.size(); ++i)
+            m_ui.pageFrame->addWidget(new QWidget);
+        for (std::size_t i = 0; i < m_pages.size(); ++i)
+            if (m_pages[i])
+                placePage(i);
         ShowPage(ItemPage);
     }
     setWindowTitle(Str(m_bModify ? pos::sid::TitleModify : pos::sid::TitleCreate));
