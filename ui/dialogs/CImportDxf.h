@@ -35,7 +35,7 @@ public:
     ~CImportDxf() override;
 
     CVSFlexGrid *grid() const;
-    pos::ui::GridUndo *undo() const { return m_undo; }
+    pos::ui::GridUndo *gridUndo() const { return m_undo; }
 
     // The context menu for the current row, with its items greyed as the
     // row and the table allow; its commands act on this dialog.

@@ -63,26 +63,16 @@ void Type(CVSFlexGrid *g, int row, int col, const char *text)
     QCoreApplication::processEvents(); // the queued commit
 }
 
-QAction *MenuItem(const QMenu *menu, const char *name)
-{
-    for (QAction *a : menu->actions())
-        if (a->objectName() == name)
-            return a;
-    return nullptr;
-}
-
-template<typename Screen>
-using Action = std::pair<const char *, std::function<void(Screen &)>>;
+using Actions = std::vector<std::pair<const char *, std::function<void()>>>;
 
 // Runs the actions one after the other. Each must change the grid and be
 // one step: undo right after it gives the grid as it was before, redo as it
 // was after. Then all are undone, and all redone, one step at a time.
-template<typename Screen>
-void CheckSteps(Screen &s, const std::vector<Action<Screen>> &actions)
+void CheckSteps(const GridScreen &s, const ui::GridUndo *undo, const Actions &actions)
 {
     std::vector<Shot> shots{Take(s.grid)};
     for (const auto &[name, run] : actions) {
-        run(s);
+        run();
         shots.push_back(Take(s.grid));
         const Shot &before = shots[shots.size() - 2];
         ASSERT_NE(shots.back(), before) << name << " changes nothing";
@@ -95,11 +85,17 @@ void CheckSteps(Screen &s, const std::vector<Action<Screen>> &actions)
         Undo(s.grid);
         EXPECT_EQ(Take(s.grid), shots[k - 1]) << actions[k - 1].first << " undone in turn";
     }
-    EXPECT_FALSE(s.grid->window()->template findChild<ui::GridUndo *>()->canUndo());
+    EXPECT_FALSE(undo->canUndo());
     for (std::size_t k = 1; k <= actions.size(); ++k) {
         Redo(s.grid);
         EXPECT_EQ(Take(s.grid), shots[k]) << actions[k - 1].first << " redone in turn";
     }
+}
+
+// A right click on a cell of the row and a pick from the menu.
+std::function<void()> Menu(GridScreen &s, int row, const char *item)
+{
+    return [&s, row, item] { s.menu(row, 4, item); };
 }
 
 } // namespace
@@ -116,88 +112,70 @@ TEST(Undo, EveryActionOfTheTablePageIsOneStep)
     QGuiApplication::clipboard()->setText(
         "\tStraight line\t\t1\t2\t3\t4\t5\t\t\n"
         "\tClockwise arc\tDesignate center point\t1\t2\t3\t0\t0\t5\t0\n");
-    CheckSteps<TablePage>(
-        t, {
-               {"arc end from the chooser",
-                [](TablePage &s) {
-                    s.prompts.chooseArc(1);
-                    EXPECT_FALSE(s.page.CommitTable(false));
-                }},
-               {"typed text", [](TablePage &s) { Type(s.grid, 3, 4, "250"); }},
-               {"type pick", [](TablePage &s) { ASSERT_TRUE(PickFromList(s.grid, 4, 1, 2)); }},
-               {"add empty row", [](TablePage &s) { s.menu(2, 1, "addEmptyRow"); }},
-               {"new segment", [](TablePage &s) { ASSERT_TRUE(PickFromList(s.grid, 5, 1, 0)); }},
-               {"insert section", [](TablePage &s) { s.menu(2, 5, "insertSection"); }},
-               {"delete travel row",
-                [](TablePage &s) {
-                    s.prompts.answer(QMessageBox::Yes);
-                    s.menu(3, 5, "deleteRow");
-                }},
-               {"paste",
-                [](TablePage &s) {
-                    ClickCell(s.grid, 4, 3);
-                    QTest::keyClick(s.grid, Qt::Key_V, Qt::ControlModifier);
-                }},
-               {"speeds",
-                [](TablePage &s) {
-                    ClickCell(s.grid, 2, 3);
-                    ClickCell(s.grid, 4, 3, Qt::ShiftModifier);
-                    s.prompts.speeds(ui::SpeedsAndTime{7, 8, 9});
-                    s.menu(3, 3, "setSpeeds");
-                }},
-               {"drawing imported",
-                [](TablePage &s) {
-                    s.prompts.openFile(POS_TEST_DATA_DIR "/table/plate_with_holes.dxf");
-                    s.click("loadDxfButton");
-                    QTest::mouseClick(s.child<CDrawingOptions>("drawingOptions")
-                                          ->findChild<QPushButton *>("okButton"),
-                                      Qt::LeftButton);
-                    s.prompts.answer(QMessageBox::Ok); // the begin points go
-                    s.child<CImportDxf>("importDxf")->accept();
-                    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-                }},
-           });
+    // The prompts in the order they come: the deletion asked, the drawing's
+    // begin points dropped.
+    t.prompts.chooseArc(1).answer(QMessageBox::Yes).speeds(ui::SpeedsAndTime{7, 8, 9});
+    t.prompts.openFile(POS_TEST_DATA_DIR "/table/plate_with_holes.dxf").answer(QMessageBox::Ok);
+    CheckSteps(t, t.page.gridUndo(),
+               {
+                   {"arc end from the chooser", [&t] { EXPECT_FALSE(t.page.CommitTable(false)); }},
+                   {"typed text", [&t] { Type(t.grid, 3, 4, "250"); }},
+                   {"type pick", [&t] { ASSERT_TRUE(PickFromList(t.grid, 4, 1, 2)); }},
+                   {"add empty row", Menu(t, 2, "addEmptyRow")},
+                   {"new segment", [&t] { ASSERT_TRUE(PickFromList(t.grid, 5, 1, 0)); }},
+                   {"insert section", Menu(t, 2, "insertSection")},
+                   {"delete travel row", Menu(t, 3, "deleteRow")},
+                   {"paste",
+                    [&t] {
+                        ClickCell(t.grid, 4, 3);
+                        QTest::keyClick(t.grid, Qt::Key_V, Qt::ControlModifier);
+                    }},
+                   {"speeds",
+                    [&t] {
+                        ClickCell(t.grid, 2, 3);
+                        ClickCell(t.grid, 4, 3, Qt::ShiftModifier);
+                        t.menu(3, 3, "setSpeeds");
+                    }},
+                   {"drawing imported",
+                    [&t] {
+                        t.click("loadDxfButton");
+                        QTest::mouseClick(t.child<CDrawingOptions>("drawingOptions")
+                                              ->findChild<QPushButton *>("okButton"),
+                                          Qt::LeftButton);
+                        t.child<CImportDxf>("importDxf")->accept();
+                        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+                    }},
+               });
 }
 
 TEST(Undo, EveryActionOfTheImportDialogIsOneStep)
 {
-    PosConfig drawing;
-    for (std::uint32_t k = 0; k < 4; ++k)
-        drawing.segments[k] = PosSegment{0, kTypeLine, 0, 0, 0, 0, 0, 0, 10 * int(k + 1), 0, 0, 0};
+    PosConfig drawing = ui::KeyedFromZero(LinesRecord(4));
     drawing.segments[1].travel = true;
     ImportDialog d(drawing);
-    const auto menu = [](int row, const char *item) {
-        return [row, item](ImportDialog &s) { s.menu(row, 4, item); };
-    };
-    CheckSteps<ImportDialog>(
-        d, {
-               {"typed text", [](ImportDialog &s) { Type(s.grid, 2, 5, "-3"); }},
-               {"type pick", [](ImportDialog &s) { ASSERT_TRUE(PickFromList(s.grid, 2, 1, 2)); }},
-               {"move up", menu(3, "moveUp")},
-               {"move down", menu(2, "moveDown")},
-               {"reverse current", menu(4, "reverseCurrent")},
-               {"reverse all", menu(2, "reverseAll")},
-               {"move current",
-                [](ImportDialog &s) {
-                    s.prompts.moveBy(QPoint(5, -5));
-                    s.menu(3, 4, "moveCurrent");
-                }},
-               {"move all",
-                [](ImportDialog &s) {
-                    s.prompts.moveBy(QPoint(1, 2));
-                    s.menu(3, 4, "moveAll");
-                }},
-               {"delete travel row",
-                [](ImportDialog &s) {
-                    s.prompts.answer(QMessageBox::Yes);
-                    s.menu(3, 4, "deleteRow");
-                }},
-           });
+    d.prompts.moveBy(QPoint(5, -5)).moveBy(QPoint(1, 2)).answer(QMessageBox::Yes);
+    CheckSteps(d, d.dialog.gridUndo(),
+               {
+                   {"typed text", [&d] { Type(d.grid, 2, 5, "-3"); }},
+                   {"type pick", [&d] { ASSERT_TRUE(PickFromList(d.grid, 2, 1, 2)); }},
+                   {"move up", Menu(d, 3, "moveUp")},
+                   {"move down", Menu(d, 2, "moveDown")},
+                   {"reverse current", Menu(d, 4, "reverseCurrent")},
+                   {"reverse all", Menu(d, 2, "reverseAll")},
+                   {"move current", Menu(d, 3, "moveCurrent")},
+                   {"move all", Menu(d, 3, "moveAll")},
+                   {"delete travel row", Menu(d, 3, "deleteRow")},
+               });
 }
 
-TEST(Undo, PastingManyRowsIsOneStep)
+TEST(Undo, APasteOfManyRowsIsOneStepWhatChangesNothingNoneAndEnteringForgetsThem)
 {
     TablePage t(LinesRecord(1));
+    Type(t.grid, 2, 4, "100"); // the text it holds
+    t.prompts.answer(QMessageBox::No);
+    t.menu(2, 4, "deleteRow");
+    EXPECT_FALSE(t.page.gridUndo()->canUndo());
+
     QString rows;
     for (int i = 0; i < 200; ++i)
         rows += QStringLiteral("\tStraight line\t\t1\t2\t3\t%1\t5\t\t\n").arg(i);
@@ -208,31 +186,12 @@ TEST(Undo, PastingManyRowsIsOneStep)
     ASSERT_EQ(t.grid->rows(), 202);
     Undo(t.grid);
     EXPECT_EQ(Take(t.grid), before);
-    EXPECT_FALSE(t.page.undo()->canUndo());
-}
+    EXPECT_FALSE(t.page.gridUndo()->canUndo());
 
-TEST(Undo, WhatChangesNothingIsNoStep)
-{
-    const std::pair<const char *, std::function<void(TablePage &)>> cases[] = {
-        {"the same text typed", [](TablePage &s) { Type(s.grid, 2, 4, "100"); }},
-        {"deletion answered No",
-         [](TablePage &s) {
-             s.prompts.answer(QMessageBox::No);
-             s.menu(2, 4, "deleteRow");
-         }},
-        {"a refused paste",
-         [](TablePage &s) {
-             QGuiApplication::clipboard()->setText("\tSpiral\t\t1\t1\t1\t1\t1\t\t\n");
-             s.prompts.answer(QMessageBox::Ok);
-             s.menu(2, 4, "pasteRows");
-         }},
-        {"the rows checked", [](TablePage &s) { EXPECT_TRUE(s.page.CommitTable(false)); }},
-    };
-    for (const auto &[name, run] : cases) {
-        TablePage t(LinesRecord(2));
-        run(t);
-        EXPECT_FALSE(t.page.undo()->canUndo()) << name;
-    }
+    Redo(t.grid);
+    const PosConfig record = LinesRecord(3);
+    t.page.FillGridFromRecord(&record);
+    EXPECT_FALSE(t.page.gridUndo()->canUndo() || t.page.gridUndo()->canRedo());
 }
 
 TEST(Undo, KeysOnTheGridWinOverTheWindowsShortcuts)
@@ -258,39 +217,26 @@ TEST(Undo, KeysOnTheGridWinOverTheWindowsShortcuts)
     EXPECT_EQ(stolen.count(), 0);
 }
 
-TEST(Undo, MenuItemsAreGreyedWithNothingToUndoOrRedo)
+TEST(Undo, MenuItemsShowTheKeysAndAreGreyedWithNothingToUndoOrRedo)
 {
     ImportDialog d(ui::KeyedFromZero(LinesRecord(2)));
-    const auto state = [&d] {
-        const std::unique_ptr<QMenu> menu = d.dialog.CreateContextMenu();
-        return QString("%1 %2")
-            .arg(MenuItem(menu.get(), "undo")->isEnabled())
-            .arg(MenuItem(menu.get(), "redo")->isEnabled());
-    };
-    EXPECT_EQ(state(), "0 0");
+    QAction *undo = d.dialog.gridUndo()->undoAction();
+    QAction *redo = d.dialog.gridUndo()->redoAction();
+    const auto items = [&d] { return d.dialog.CreateContextMenu()->actions().mid(0, 2); };
+    ASSERT_EQ(items(), (QList<QAction *>{undo, redo}));
+    const auto enabled
+        = [&] { return QString("%1%2").arg(undo->isEnabled()).arg(redo->isEnabled()); };
+    EXPECT_EQ(enabled(), "00");
     ClickCell(d.grid, 2, 4);
     QTest::keyClicks(d.grid, "9"); // an open edit is finished before the menu opens
     d.menu(2, 4, "");
-    EXPECT_EQ(state(), "1 0");
-    MenuItem(d.dialog.CreateContextMenu().get(), "undo")->trigger();
+    EXPECT_EQ(enabled(), "10");
+    undo->trigger();
     EXPECT_EQ(d.cell(2, 4), "10");
-    EXPECT_EQ(state(), "0 1");
-
-    const std::unique_ptr<QMenu> menu = d.dialog.CreateContextMenu();
-    EXPECT_EQ(MenuItem(menu.get(), "undo")->shortcut().toString(), "Ctrl+Z");
-    EXPECT_EQ(MenuItem(menu.get(), "redo")->shortcut().toString(), "Ctrl+Shift+Z");
+    EXPECT_EQ(enabled(), "01");
+    EXPECT_EQ(undo->shortcut().toString() + ' ' + redo->shortcut().toString(),
+              "Ctrl+Z Ctrl+Shift+Z");
     InChinese zh;
-    const std::unique_ptr<QMenu> chinese = d.dialog.CreateContextMenu();
-    EXPECT_EQ(MenuItem(chinese.get(), "undo")->text() + MenuItem(chinese.get(), "redo")->text(),
-              "撤销重做");
-}
-
-TEST(Undo, EnteringTheTableFromTheFirstPageForgetsTheSteps)
-{
-    TablePage t(LinesRecord(2));
-    t.menu(2, 1, "addEmptyRow");
-    ASSERT_TRUE(t.page.undo()->canUndo());
-    const PosConfig record = LinesRecord(3);
-    t.page.FillGridFromRecord(&record);
-    EXPECT_FALSE(t.page.undo()->canUndo());
+    items();
+    EXPECT_EQ(undo->text() + redo->text(), "撤销重做");
 }

@@ -3,6 +3,7 @@
 #include "controls/CVSFlexGrid.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QUndoCommand>
@@ -224,8 +225,10 @@ void GridUndo::redo()
 
 void GridUndo::addTo(QMenu *menu)
 {
-    m_undoAction->setText(tr("Undo"));
-    m_redoAction->setText(tr("Redo"));
+    // The context is named: the translation tools do not see the class
+    // inside this file's namespace.
+    m_undoAction->setText(QCoreApplication::translate("GridUndo", "Undo"));
+    m_redoAction->setText(QCoreApplication::translate("GridUndo", "Redo"));
     menu->addAction(m_undoAction);
     menu->addAction(m_redoAction);
     menu->addSeparator();

@@ -21,8 +21,8 @@
 //
 // Keys on the grid: Ctrl+Z undoes, Ctrl+Shift+Z and Ctrl+Y redo (and the
 // platform's own undo and redo keys). They are the grid's even when its
-// window or the host program has shortcuts on them; an open cell editor
-// keeps them for its own text. The context menus show undoAction() and
+// window or the host program has shortcuts on them; an open cell editor has
+// them first, for its own text. The context menus show undoAction() and
 // redoAction(), greyed when there is nothing to undo or redo.
 
 #include <QColor>

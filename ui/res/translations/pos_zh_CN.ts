@@ -442,7 +442,7 @@ Travel moves: %4</source>
     </message>
 </context>
 <context>
-    <name>pos::ui::GridUndo</name>
+    <name>GridUndo</name>
     <message>
         <source>Undo</source>
         <translation>撤销</translation>
