@@ -405,6 +405,12 @@ void CVSFlexGrid::finishEditing()
     closeEditor(editor, QAbstractItemDelegate::NoHint);
 }
 
+void CVSFlexGrid::commitData(QWidget *editor)
+{
+    QTableView::commitData(editor);
+    emit editCommitted();
+}
+
 void CVSFlexGrid::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint)
 {
     // Enter ends the edit with SubmitModelCache: go on to the next cell, as

@@ -172,10 +172,14 @@ signals:
     void mouseUp(int button, int shift, double x, double y);
     // The paste key was pressed.
     void pasteRequested();
+    // An editor's text has gone to its cell, or was refused: whatever the
+    // slots of validateEdit changed is done.
+    void editCommitted();
 
 protected:
     bool edit(const QModelIndex &index, EditTrigger trigger, QEvent *event) override;
     void closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint) override;
+    void commitData(QWidget *editor) override;
     void keyPressEvent(QKeyEvent *event) override;
     void inputMethodEvent(QInputMethodEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;

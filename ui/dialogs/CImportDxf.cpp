@@ -57,6 +57,9 @@ CImportDxf::CImportDxf(pos::PosConfig *config, QWidget *parent)
     connect(m_ui.okButton, &QPushButton::clicked, this, &CImportDxf::accept);
     connect(m_ui.cancelButton, &QPushButton::clicked, this, &CImportDxf::reject);
     CVSFlexGrid *g = grid();
+    // Before the dialog's own slot on validateEdit: an edit's step starts
+    // before a type pick fills the row.
+    m_undo = new pos::ui::GridUndo(g, this);
     m_menu = new pos::ui::GridMenu(this, g, [this] { return CreateContextMenu(); });
     connect(g, &CVSFlexGrid::beforeEdit, this, &CImportDxf::OnBeforeEditGrid);
     connect(g, &CVSFlexGrid::validateEdit, this,
@@ -177,6 +180,7 @@ std::unique_ptr<QMenu> CImportDxf::CreateContextMenu()
     auto menu = std::make_unique<QMenu>(this);
     menu->setObjectName(QStringLiteral("importMenu"));
     QMenu *m = menu.get();
+    m_undo->addTo(m);
     AddCommand(m, tr("&Delete Row"), IdDeleteRow, "deleteRow", this, &CImportDxf::OnDeleteRow);
     m->addSeparator();
     QMenu *move = AddSubmenu(m, tr("Coordinate &Move"), "moveMenu");
@@ -227,6 +231,7 @@ void CImportDxf::OnContextMenu(const QPoint &globalPos)
 
 void CImportDxf::OnDeleteRow()
 {
+    const pos::ui::GridUndo::Step step(m_undo);
     const int cur = grid()->row();
     if (cur < kFirstRow)
         return;
@@ -257,6 +262,7 @@ void CImportDxf::ShiftRow(int row, std::int64_t dx, std::int64_t dy)
 
 void CImportDxf::OnMoveCurrentLine()
 {
+    const pos::ui::GridUndo::Step step(m_undo);
     const int cur = grid()->row();
     if (cur < kFirstRow || !pos::ui::HasNumber(grid(), cur))
         return;
@@ -266,6 +272,7 @@ void CImportDxf::OnMoveCurrentLine()
 
 void CImportDxf::OnMoveAllLines()
 {
+    const pos::ui::GridUndo::Step step(m_undo);
     if (grid()->rows() <= kFirstRow)
         return;
     const auto move = pos::ui::Prompts().coordinateMove(this);
@@ -294,6 +301,7 @@ void CImportDxf::ReverseRow(int row)
 
 void CImportDxf::OnReverseCurrentLine()
 {
+    const pos::ui::GridUndo::Step step(m_undo);
     const int cur = grid()->row();
     if (cur >= kFirstRow)
         ReverseRow(cur);
@@ -301,6 +309,7 @@ void CImportDxf::OnReverseCurrentLine()
 
 void CImportDxf::OnReverseAllLines()
 {
+    const pos::ui::GridUndo::Step step(m_undo);
     if (grid()->rows() < kFirstRow + 1)
         return;
     for (int r = kFirstRow; r < grid()->rows(); ++r)
@@ -322,6 +331,7 @@ void CImportDxf::SwapRows(int a, int b)
 
 void CImportDxf::OnMoveUp()
 {
+    const pos::ui::GridUndo::Step step(m_undo);
     const int cur = grid()->row();
     if (cur <= kFirstRow || !pos::ui::HasNumber(grid(), cur - 1)
         || !pos::ui::HasNumber(grid(), cur))
@@ -332,6 +342,7 @@ void CImportDxf::OnMoveUp()
 
 void CImportDxf::OnMoveDown()
 {
+    const pos::ui::GridUndo::Step step(m_undo);
     const int cur = grid()->row();
     if (cur < kFirstRow || cur >= grid()->rows() - 1 || !pos::ui::HasNumber(grid(), cur + 1)
         || !pos::ui::HasNumber(grid(), cur))
@@ -350,7 +361,9 @@ bool CImportDxf::CheckTable(int last)
         return false;
     }
     // Drawing coordinates are absolute: an arc begins where the row before
-    // it ends; the row's own begin columns take no part.
+    // it ends; the row's own begin columns take no part. An end point taken
+    // from the arc chooser is a step.
+    const pos::ui::GridUndo::Step step(m_undo);
     return pos::ui::CheckRows(this, grid(), end - 1, kColumns, 1,
                               [this](int row) { return RowSegment(row); });
 }

@@ -6,12 +6,15 @@
 // one or all segments, shift one or all by a displacement, view the
 // trajectory. OK checks the table and rewrites the record's segments from
 // it; Cancel leaves the record as the reader built it. Travel moves of an
-// arranged drawing are marked rows, and the mark goes with the row.
+// arranged drawing are marked rows, and the mark goes with the row. Each
+// edit of a cell and each command is one step of undo and redo, kept while
+// the dialog lives.
 //
 // Coordinates here are absolute drawing coordinates: each arc is checked
 // against the end point of the row before it, and the trajectory is shown in
 // absolute mode.
 
+#include "wizard/GridUndo.h"
 #include "wizard/SegmentGrid.h"
 
 #include "ui_CImportDxf.h"
@@ -32,6 +35,7 @@ public:
     ~CImportDxf() override;
 
     CVSFlexGrid *grid() const;
+    pos::ui::GridUndo *gridUndo() const { return m_undo; }
 
     // The context menu for the current row, with its items greyed as the
     // row and the table allow; its commands act on this dialog.
@@ -69,6 +73,7 @@ private:
     void ShowTrajectory(int count);
 
     Ui::CImportDxf m_ui;
+    pos::ui::GridUndo *m_undo;
     pos::ui::GridMenu *m_menu;
     pos::PosConfig *m_pConfig; // not owned
 };

@@ -71,6 +71,9 @@ CSetTable::CSetTable(QWidget *parent)
 {
     m_ui.setupUi(this);
     CVSFlexGrid *g = grid();
+    // Before the page's own slot on validateEdit: an edit's step starts
+    // before a type pick fills the row.
+    m_undo = new pos::ui::GridUndo(g, this);
     m_menu = new pos::ui::GridMenu(this, g, [this] { return CreateContextMenu(); });
     connect(g, &CVSFlexGrid::beforeEdit, this, &CSetTable::OnBeforeEditGrid);
     connect(g, &CVSFlexGrid::validateEdit, this, &CSetTable::OnValidateEditGrid);
@@ -142,16 +145,23 @@ pos::PosSegment CSetTable::RowSegment(int row) const
 
 void CSetTable::FillGridFromRecord(const pos::PosConfig *record)
 {
-    if (!record)
-        return;
-    const int n = static_cast<int>(std::min(record->segments.size(), pos::kMaxSegments));
+    // Entered from the first page: the record may have changed on the pages
+    // before, and what was done to the grid earlier is no step back from it.
+    m_undo->clear();
+    if (record)
+        FillRows(*record);
+}
+
+void CSetTable::FillRows(const pos::PosConfig &record)
+{
+    const int n = static_cast<int>(std::min(record.segments.size(), pos::kMaxSegments));
     if (n < 1)
         return;
     CVSFlexGrid *g = grid();
     g->setRows(n + kFirstRow);
     for (int r = kFirstRow; r < n + kFirstRow; ++r) {
-        const auto it = record->segments.find(static_cast<std::uint32_t>(r - 1));
-        if (it == record->segments.end())
+        const auto it = record.segments.find(static_cast<std::uint32_t>(r - 1));
+        if (it == record.segments.end())
             continue;
         const pos::PosSegment &s = it->second;
         g->setTextMatrix(r, kColNumber, QString::number(r - 1));
@@ -255,6 +265,7 @@ std::unique_ptr<QMenu> CSetTable::CreateContextMenu()
     auto menu = std::make_unique<QMenu>(this);
     menu->setObjectName(QStringLiteral("tableMenu"));
     QMenu *m = menu.get();
+    m_undo->addTo(m);
     AddCommand(m, tr("&Insert Section"), IdInsertSection, "insertSection", this,
                &CSetTable::OnInsertSection);
     AddCommand(m, tr("&Add Empty Row"), IdAddEmptyRow, "addEmptyRow", this,
@@ -312,6 +323,7 @@ void CSetTable::InitNewRow(int row)
 
 void CSetTable::OnInsertSection()
 {
+    const pos::ui::GridUndo::Step step(m_undo);
     CVSFlexGrid *g = grid();
     const int cur = g->row();
     if (!RowsAboveFilled(cur))
@@ -327,6 +339,7 @@ void CSetTable::OnInsertSection()
 
 void CSetTable::OnAddEmptyRow()
 {
+    const pos::ui::GridUndo::Step step(m_undo);
     CVSFlexGrid *g = grid();
     if (g->rows() - 1 > kMaxSegments) {
         pos::ui::ShowOk(this, StrF(pos::sid::SegmentLimit, {std::int64_t{kMaxSegments}}));
@@ -337,6 +350,7 @@ void CSetTable::OnAddEmptyRow()
 
 void CSetTable::OnDeleteRow()
 {
+    const pos::ui::GridUndo::Step step(m_undo);
     CVSFlexGrid *g = grid();
     const int cur = g->row();
     if (cur < kFirstRow || cur >= g->rows())
@@ -401,7 +415,8 @@ void CSetTable::OpenImportDialog(const pos::PosConfig &arranged)
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &QDialog::finished, this, [this](int result) {
         if (result == QDialog::Accepted && m_imported) {
-            FillGridFromRecord(m_imported.get());
+            const pos::ui::GridUndo::Step step(m_undo);
+            FillRows(*m_imported);
             TakeAbsoluteMode();
         }
         m_imported.reset();
@@ -434,6 +449,8 @@ bool CSetTable::ValidateTable(bool upToCurrent, bool allowEmpty)
 
 bool CSetTable::CheckTableRows(int last)
 {
+    // An end point taken from the arc chooser is a step.
+    const pos::ui::GridUndo::Step step(m_undo);
     return pos::ui::CheckRows(this, grid(), last, kColumns, m_pConfig ? m_pConfig->actionMode : 0,
                               [this](int row) { return RowSegment(row); });
 }
@@ -491,7 +508,7 @@ void CSetTable::OnCopyRows()
 
 void CSetTable::OnPasteRows()
 {
-    grid()->finishEditing();
+    const pos::ui::GridUndo::Step step(m_undo); // the whole block, or nothing
     QString text = QGuiApplication::clipboard()->text();
     if (text.isEmpty())
         return;
@@ -584,7 +601,7 @@ void CSetTable::OnPasteRows()
 
 void CSetTable::OnSetSpeedsAndTime()
 {
-    grid()->finishEditing();
+    const pos::ui::GridUndo::Step step(m_undo);
     const std::vector<int> rows = SelectedFilledRows();
     if (rows.empty())
         return;

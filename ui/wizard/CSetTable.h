@@ -13,6 +13,12 @@
 // segments are rebuilt from it only by CommitTable, when the frame's Next or
 // Previous leaves the page, and only when every filled row passes its checks.
 //
+// Every change of the grid made by the user is one step of undo and redo:
+// an edit of a cell with what a type pick fills in, each command of the
+// context menu, a paste, the rows a drawing brings, an end point taken from
+// the arc chooser while the rows are checked. The history begins when the
+// page is entered from the first page.
+//
 // Arcs after the first row are checked where they begin as the PLC sees it:
 // at the end point of the row before in absolute mode, at (0, 0) in
 // incremental mode (each point is relative to where its segment begins). A
@@ -20,6 +26,7 @@
 // distinct points that are not on one straight line.
 
 #include "wizard/CBasePage.h"
+#include "wizard/GridUndo.h"
 #include "wizard/SegmentGrid.h"
 
 #include "ui_CSetTable.h"
@@ -41,12 +48,14 @@ public:
     void OnInitDialog() override;
 
     // Called by the frame: refill the grid from a record when the page is
-    // entered from the first page; check every filled row and rebuild the
-    // record's segments when the page is left (allowEmpty for Previous).
+    // entered from the first page (its undo history starts anew); check
+    // every filled row and rebuild the record's segments when the page is
+    // left (allowEmpty for Previous).
     void FillGridFromRecord(const pos::PosConfig *record);
     bool CommitTable(bool allowEmpty);
 
     CVSFlexGrid *grid() const;
+    pos::ui::GridUndo *gridUndo() const { return m_undo; }
 
     // The context menu for the current row, with its items greyed as the
     // row and the table allow; its commands act on this page.
@@ -76,6 +85,7 @@ private slots:
     void OnMouseUpGrid(int button, int shift, double x, double y);
 
 private:
+    void FillRows(const pos::PosConfig &record);
     int ParseTypeCell(int row, int col) const;
     int ParseCentreModeCell(int type, int row, int col) const;
     void RenumberRows();
@@ -94,6 +104,7 @@ private:
     std::vector<int> SelectedFilledRows() const;
 
     Ui::CSetTable m_ui;
+    pos::ui::GridUndo *m_undo;
     pos::ui::GridMenu *m_menu;
     std::unique_ptr<pos::PosConfig> m_imported; // the drawing while the import dialog is open
 };

@@ -441,4 +441,15 @@ Travel moves: %4</source>
         <translation>%1：“%2”不是该列的可选项，未粘贴任何内容。</translation>
     </message>
 </context>
+<context>
+    <name>GridUndo</name>
+    <message>
+        <source>Undo</source>
+        <translation>撤销</translation>
+    </message>
+    <message>
+        <source>Redo</source>
+        <translation>重做</translation>
+    </message>
+</context>
 </TS>
