@@ -1,7 +1,11 @@
 #include "controls/CGraphicShow.h"
 
+#include <QFocusEvent>
+#include <QFontMetricsF>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPen>
 #include <QResizeEvent>
@@ -9,7 +13,9 @@
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -24,6 +30,13 @@ constexpr double kArrowMinPixels = 28.0; // shorter segments get no arrow
 constexpr double kArrowSpacing = 16.0;   // pixels between the centres of two arrows
 constexpr double kLabelMinPixels = 36.0; // shorter segments get no number
 
+constexpr double kKeyPanShare = 0.125;       // of the window, per arrow key press
+constexpr double kKeyPanMinPixels = 16.0;    // and at least this
+constexpr double kOverlayMargin = 8.0;       // pixels between the corner texts and the edge
+constexpr double kScaleBarShare = 0.4;       // of the window's width at most
+constexpr double kScaleBarMaxPixels = 160.0; // and at most this
+constexpr double kScaleBarMinPixels = 8.0;   // narrower windows get no scale bar
+
 const QColor kBackground(250, 250, 247);
 const QColor kAxis(175, 175, 175);
 const QColor kOrigin(90, 90, 90);
@@ -33,20 +46,59 @@ const QColor kCurrent(225, 105, 20);
 const QColor kStart(40, 160, 70);
 const QColor kLabel(95, 95, 95);
 const QColor kTravel(140, 140, 140);
+const QColor kPreview(175, 40, 150);
+const QColor kScaleBar(60, 60, 60);
+const QColor kOverlayBack(250, 250, 247, 215);
 
 QPointF ToQt(pos::Vec2 v)
 {
     return {v.x, v.y};
 }
 
+// A world coordinate as the nearest whole number of drawing units that an
+// outline can hold.
+std::int32_t WholeUnits(double v)
+{
+    constexpr double lo = std::numeric_limits<std::int32_t>::min();
+    constexpr double hi = std::numeric_limits<std::int32_t>::max();
+    return std::isfinite(v) ? static_cast<std::int32_t>(std::clamp(std::round(v), lo, hi)) : 0;
+}
+
+// A coordinate for the corner text, in whole units; beyond what a 64-bit
+// number holds (only far out of any outline) a dash.
+QString CoordinateText(double v)
+{
+    if (!std::isfinite(v) || std::fabs(v) >= 9.0e18)
+        return QStringLiteral("-");
+    return QString::number(static_cast<qint64>(std::llround(v)));
+}
+
 } // namespace
+
+double RoundScaleLength(double pixelsPerUnit, double maxPixels)
+{
+    if (!(pixelsPerUnit > 0.0) || !(maxPixels > 0.0) || !std::isfinite(pixelsPerUnit)
+        || !std::isfinite(maxPixels))
+        return 0.0;
+    const double most = maxPixels / pixelsPerUnit; // drawing units that fit
+    if (!std::isfinite(most) || most <= 0.0)
+        return 0.0;
+    const double decade = std::pow(10.0, std::floor(std::log10(most)));
+    // log10 may land a hair off an exact power: the pick below stays within most.
+    for (const double base : {5.0, 2.0, 1.0, 0.5})
+        if (base * decade <= most * (1.0 + 1e-12))
+            return base * decade;
+    return 0.0;
+}
 
 CGraphicShow::CGraphicShow(QWidget *parent)
     : QWidget(parent)
 {
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::StrongFocus);
     updateFonts();
+    setTexts();
     rebuild();
     m_view = pos::FitView(m_bounds, width(), height(), kMargin);
 }
@@ -116,12 +168,98 @@ void CGraphicShow::ShowPrimitives(std::vector<pos::TrajectoryPrimitive> primitiv
 {
     m_inputs.clear();
     m_builtActionMode = -1; // the next DrawTrajectory builds its chain again
+    m_preview.reset();
     takePrimitives(std::move(primitives));
     m_current = 0;
     m_fitted = true;
     m_view = pos::FitView(m_bounds, width(), height(), kMargin);
     setHover(0);
     update();
+}
+
+void CGraphicShow::setPreview(const pos::TrajectoryInput &segment, pos::Vec2 begin)
+{
+    pos::TrajectoryInput typed = segment;
+    typed.travel = false;
+    std::vector<pos::TrajectoryPrimitive> built;
+    if (m_actionMode == 1) {
+        // Built behind a move to begin, so that the arc is formed from the
+        // very whole-number points that the page checks.
+        pos::TrajectoryInput lead;
+        lead.type = 1;
+        lead.endX = WholeUnits(begin.x);
+        lead.endY = WholeUnits(begin.y);
+        const std::array<pos::TrajectoryInput, 2> chain{lead, typed};
+        built = pos::BuildTrajectory(chain, 1);
+    } else {
+        built = pos::BuildTrajectory(std::span(&typed, 1), 0);
+        if (!built.empty()) {
+            pos::TrajectoryPrimitive &p = built.back();
+            for (pos::Vec2 *v : {&p.start, &p.end, &p.centre}) {
+                v->x += begin.x;
+                v->y += begin.y;
+            }
+        }
+    }
+    if (built.empty()) {
+        clearPreview();
+        return;
+    }
+    m_preview = built.back();
+    m_preview->segment = 0;
+    updateBounds();
+    if (m_fitted)
+        m_view = pos::FitView(m_bounds, width(), height(), kMargin);
+    update();
+}
+
+void CGraphicShow::clearPreview()
+{
+    if (!m_preview)
+        return;
+    m_preview.reset();
+    updateBounds();
+    if (m_fitted)
+        m_view = pos::FitView(m_bounds, width(), height(), kMargin);
+    update();
+}
+
+pos::Vec2 CGraphicShow::segmentEnd(int segment) const
+{
+    if (segment < 1 || static_cast<std::size_t>(segment) > m_primitives.size())
+        return {};
+    return m_primitives[static_cast<std::size_t>(segment - 1)].end;
+}
+
+pos::BoundingBox CGraphicShow::visibleArea() const
+{
+    pos::BoundingBox area;
+    area.add(m_view.toWorld({0.0, static_cast<double>(height())}));
+    area.add(m_view.toWorld({static_cast<double>(width()), 0.0}));
+    return area;
+}
+
+double CGraphicShow::scaleBarLength() const
+{
+    const double most = std::min(kScaleBarMaxPixels, width() * kScaleBarShare);
+    if (most < kScaleBarMinPixels)
+        return 0.0;
+    return RoundScaleLength(m_view.scale, most);
+}
+
+std::optional<pos::Vec2> CGraphicShow::cursorPosition() const
+{
+    if (!m_mouseKnown || !QRectF(rect()).contains(m_lastMousePos))
+        return std::nullopt;
+    return m_view.toWorld({m_lastMousePos.x(), m_lastMousePos.y()});
+}
+
+QString CGraphicShow::cursorText() const
+{
+    const std::optional<pos::Vec2> at = cursorPosition();
+    if (!at)
+        return {};
+    return m_cursorFormat.arg(CoordinateText(at->x), CoordinateText(at->y));
 }
 
 QSize CGraphicShow::sizeHint() const
@@ -143,6 +281,26 @@ void CGraphicShow::fitToWindow()
     update();
 }
 
+void CGraphicShow::zoomBy(double steps, QPointF about)
+{
+    const double fit = fitScale();
+    const double target = std::clamp(m_view.scale * std::pow(kZoomPerStep, steps),
+                                     fit * kMinZoomOut, std::max(fit, kMaxPixelsPerUnit));
+    const double factor = target / m_view.scale;
+    if (factor == 1.0)
+        return;
+    m_view = pos::ZoomAbout(m_view, factor, {about.x(), about.y()});
+    m_fitted = false;
+    update();
+}
+
+void CGraphicShow::panBy(double dx, double dy)
+{
+    m_view = pos::Pan(m_view, dx, dy);
+    m_fitted = false;
+    update();
+}
+
 void CGraphicShow::rebuild()
 {
     takePrimitives(pos::BuildTrajectory(m_inputs, m_actionMode));
@@ -152,7 +310,8 @@ void CGraphicShow::rebuild()
 void CGraphicShow::takePrimitives(std::vector<pos::TrajectoryPrimitive> primitives)
 {
     m_primitives = std::move(primitives);
-    m_bounds = pos::TrajectoryBounds(m_primitives);
+    m_chainBounds = pos::TrajectoryBounds(m_primitives);
+    updateBounds();
     m_labels.clear();
     m_labels.reserve(m_primitives.size());
     for (std::size_t i = 0; i < m_primitives.size(); ++i) {
@@ -160,8 +319,29 @@ void CGraphicShow::takePrimitives(std::vector<pos::TrajectoryPrimitive> primitiv
         m_labels.back().setPerformanceHint(QStaticText::AggressiveCaching);
         m_labels.back().prepare(QTransform(), m_labelFont);
     }
+}
+
+void CGraphicShow::updateBounds()
+{
+    m_bounds = m_chainBounds;
+    if (!m_preview)
+        return;
+    const pos::BoundingBox b = pos::PrimitiveBounds(*m_preview);
+    if (b.empty)
+        return;
+    m_bounds.add({b.minX, b.minY});
+    m_bounds.add({b.maxX, b.maxY});
+}
+
+void CGraphicShow::setTexts()
+{
     m_axisX = tr("X");
     m_axisY = tr("Y");
+    //: The point under the mouse in the trajectory view, in whole drawing units.
+    m_cursorFormat = tr("X: %1  Y: %2");
+    setAccessibleName(tr("Trajectory view"));
+    setAccessibleDescription(
+        tr("Plus and minus zoom, 0 shows the whole outline, the arrow keys move the view."));
 }
 
 void CGraphicShow::updateFonts()
@@ -182,7 +362,19 @@ QString CGraphicShow::segmentText(int segment) const
 {
     if (segment < 1 || static_cast<std::size_t>(segment) > m_primitives.size())
         return {};
-    const pos::TrajectoryPrimitive &p = m_primitives[static_cast<std::size_t>(segment - 1)];
+    const auto index = static_cast<std::size_t>(segment - 1);
+    const pos::TrajectoryPrimitive &p = m_primitives[index];
+    if (m_builtActionMode == 0 && index < m_inputs.size()) {
+        const pos::TrajectoryInput &in = m_inputs[index];
+        //: Hovering a segment in incremental mode: its number, its end point as entered
+        //: (relative to where the segment begins) and where it ends on the drawing.
+        return tr("%1: (%2, %3) relative, ends at (%4, %5)")
+            .arg(segment)
+            .arg(in.endX)
+            .arg(in.endY)
+            .arg(static_cast<qint64>(std::llround(p.end.x)))
+            .arg(static_cast<qint64>(std::llround(p.end.y)));
+    }
     //: Hovering a segment of the trajectory: its number and where it ends (X, Y).
     return tr("%1: (%2, %3)")
         .arg(segment)
@@ -235,8 +427,7 @@ bool CGraphicShow::event(QEvent *e)
 void CGraphicShow::changeEvent(QEvent *e)
 {
     if (e->type() == QEvent::LanguageChange) {
-        m_axisX = tr("X");
-        m_axisY = tr("Y");
+        setTexts();
         m_hoverText = segmentText(m_hovered);
         emit hoverChanged(m_hovered, m_hoverText);
         update();
@@ -266,20 +457,67 @@ void CGraphicShow::wheelEvent(QWheelEvent *e)
         e->ignore();
         return;
     }
-    const double fit = fitScale();
-    const double target = std::clamp(m_view.scale * std::pow(kZoomPerStep, delta / 120.0),
-                                     fit * kMinZoomOut, std::max(fit, kMaxPixelsPerUnit));
-    const double factor = target / m_view.scale;
-    if (factor != 1.0) {
-        const QPointF at = e->position();
-        m_view = pos::ZoomAbout(m_view, factor, {at.x(), at.y()});
-        m_fitted = false;
-        m_lastMousePos = at;
-        m_mouseKnown = true;
-        updateHoverAt(at);
-        update();
-    }
+    const QPointF at = e->position();
+    zoomBy(delta / 120.0, at);
+    m_lastMousePos = at;
+    m_mouseKnown = true;
+    updateHoverAt(at);
     e->accept();
+}
+
+void CGraphicShow::keyPressEvent(QKeyEvent *e)
+{
+    // Shortcuts of the window around go by.
+    if (e->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) {
+        QWidget::keyPressEvent(e);
+        return;
+    }
+    const double stepX = std::max(kKeyPanMinPixels, width() * kKeyPanShare);
+    const double stepY = std::max(kKeyPanMinPixels, height() * kKeyPanShare);
+    const QPointF middle(width() / 2.0, height() / 2.0);
+    // An arrow shows more of what lies that way: the picture moves the other way.
+    switch (e->key()) {
+    case Qt::Key_Plus:
+    case Qt::Key_Equal: // + without Shift on many keyboards
+        zoomBy(1.0, middle);
+        break;
+    case Qt::Key_Minus:
+        zoomBy(-1.0, middle);
+        break;
+    case Qt::Key_0:
+        fitToWindow();
+        break;
+    case Qt::Key_Left:
+        panBy(stepX, 0.0);
+        break;
+    case Qt::Key_Right:
+        panBy(-stepX, 0.0);
+        break;
+    case Qt::Key_Up:
+        panBy(0.0, stepY);
+        break;
+    case Qt::Key_Down:
+        panBy(0.0, -stepY);
+        break;
+    default:
+        QWidget::keyPressEvent(e);
+        return;
+    }
+    if (m_mouseKnown && underMouse())
+        updateHoverAt(m_lastMousePos);
+    e->accept();
+}
+
+void CGraphicShow::focusInEvent(QFocusEvent *e)
+{
+    update(); // the focus frame
+    QWidget::focusInEvent(e);
+}
+
+void CGraphicShow::focusOutEvent(QFocusEvent *e)
+{
+    update();
+    QWidget::focusOutEvent(e);
 }
 
 void CGraphicShow::mousePressEvent(QMouseEvent *e)
@@ -302,13 +540,11 @@ void CGraphicShow::mouseMoveEvent(QMouseEvent *e)
     if (m_dragging && (e->buttons() & Qt::LeftButton)) {
         const QPointF d = at - m_lastDragPos;
         m_lastDragPos = at;
-        if (!d.isNull()) {
-            m_view = pos::Pan(m_view, d.x(), d.y());
-            m_fitted = false;
-            update();
-        }
+        if (!d.isNull())
+            panBy(d.x(), d.y());
     }
     updateHoverAt(at);
+    update(overlayRect()); // the point under the mouse
     e->accept();
 }
 
@@ -337,14 +573,15 @@ void CGraphicShow::leaveEvent(QEvent *e)
 {
     m_mouseKnown = false;
     setHover(0);
+    update(overlayRect());
     QWidget::leaveEvent(e);
 }
 
-void CGraphicShow::paintPrimitive(QPainter &painter, std::size_t index,
+void CGraphicShow::paintPrimitive(QPainter &painter, const pos::TrajectoryPrimitive &p,
                                   const pos::BoundingBox &clip)
 {
     m_flat.clear();
-    pos::FlattenForView(m_primitives[index], m_view, clip, kTolerance, m_flat);
+    pos::FlattenForView(p, m_view, clip, kTolerance, m_flat);
     m_points.clear();
     for (const pos::Vec2 &v : m_flat.points)
         m_points.push_back(ToQt(v));
@@ -356,10 +593,9 @@ void CGraphicShow::paintPrimitive(QPainter &painter, std::size_t index,
     }
 }
 
-bool CGraphicShow::markerPlace(std::size_t index, double minPixels, QPointF &mid,
+bool CGraphicShow::markerPlace(const pos::TrajectoryPrimitive &p, double minPixels, QPointF &mid,
                                QPointF &dir) const
 {
-    const pos::TrajectoryPrimitive &p = m_primitives[index];
     if (!(pos::DrawnLength(p) * m_view.scale >= minPixels))
         return false;
     const pos::Vec2 m = m_view.toView(pos::PointAt(p, 0.5));
@@ -374,11 +610,12 @@ bool CGraphicShow::markerPlace(std::size_t index, double minPixels, QPointF &mid
     return true;
 }
 
-void CGraphicShow::paintArrow(QPainter &painter, std::size_t index, const QColor &colour)
+void CGraphicShow::paintArrow(QPainter &painter, const pos::TrajectoryPrimitive &p, double size,
+                              const QColor &colour)
 {
     QPointF m;
     QPointF dir;
-    if (!markerPlace(index, kArrowMinPixels, m, dir))
+    if (!markerPlace(p, kArrowMinPixels, m, dir))
         return;
     // Arrows piled on each other tell nothing: the first one placed wins.
     for (const QPointF &placed : m_placedArrows) {
@@ -387,10 +624,10 @@ void CGraphicShow::paintArrow(QPainter &painter, std::size_t index, const QColor
             return;
     }
     m_placedArrows.push_back(m);
-    // The arrow points the way the PLC travels; the current segment's
-    // thicker line needs a larger head to show.
+    // The arrow points the way the PLC travels; a thicker line needs a
+    // larger head (size) to show.
     const QPointF normal(-dir.y(), dir.x());
-    const double k = static_cast<int>(index + 1) == m_current ? 1.4 : 1.0;
+    const double k = size;
     const QPointF head[3] = {m + dir * (6.0 * k), m - dir * (5.0 * k) + normal * (4.5 * k),
                              m - dir * (5.0 * k) - normal * (4.5 * k)};
     painter.setPen(Qt::NoPen);
@@ -402,7 +639,7 @@ void CGraphicShow::paintLabel(QPainter &painter, std::size_t index, const QColor
 {
     QPointF m;
     QPointF dir;
-    if (!markerPlace(index, kLabelMinPixels, m, dir))
+    if (!markerPlace(m_primitives[index], kLabelMinPixels, m, dir))
         return;
     // The number sits beside the arrow: outside an arc, left of a line.
     const pos::TrajectoryPrimitive &p = m_primitives[index];
@@ -439,19 +676,94 @@ void CGraphicShow::paintLabel(QPainter &painter, std::size_t index, const QColor
     painter.drawStaticText(box.topLeft(), label);
 }
 
+QRect CGraphicShow::overlayRect() const
+{
+    // The bottom strip that holds the scale bar and the point under the
+    // mouse, with room for both on lines of their own.
+    const int strip = static_cast<int>(
+        std::ceil(4.0 * QFontMetricsF(m_labelFont).height() + 3.0 * kOverlayMargin));
+    return {0, height() - strip, width(), strip};
+}
+
+void CGraphicShow::paintPreview(QPainter &painter, const pos::BoundingBox &clip)
+{
+    if (!m_preview)
+        return;
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(kPreview, 2.0, Qt::DashLine, Qt::FlatCap, Qt::RoundJoin));
+    paintPrimitive(painter, *m_preview, clip);
+    // Where it would end: a ring, seen even when the segment has no length.
+    const pos::Vec2 end = m_view.toView(pos::DrawnEnd(*m_preview));
+    if (clip.contains(end)) {
+        painter.setPen(QPen(kPreview, 1.5));
+        painter.drawEllipse(ToQt(end), 3.5, 3.5);
+    }
+}
+
+void CGraphicShow::paintOverlay(QPainter &painter)
+{
+    painter.setFont(m_labelFont);
+    const QFontMetricsF metrics(m_labelFont);
+    const double lineHeight = metrics.height();
+    const double bottom = height() - kOverlayMargin;
+
+    // The scale bar: a round length with its number above it.
+    QRectF barBox;
+    const double length = scaleBarLength();
+    const double pixels = length * m_view.scale;
+    if (length > 0.0 && std::isfinite(pixels)) {
+        const QString label = QString::number(length, 'g', 15);
+        const double x0 = std::floor(kOverlayMargin) + 0.5;
+        const double y = std::floor(bottom) - 0.5;
+        const double labelWidth = metrics.horizontalAdvance(label);
+        const QRectF labelBox(x0 + std::max(0.0, (pixels - labelWidth) / 2.0), y - 5.0 - lineHeight,
+                              labelWidth, lineHeight);
+        barBox = QRectF(x0 - 3.0, labelBox.top() - 1.0, std::max(pixels, labelWidth) + 6.0,
+                        y + 3.0 - labelBox.top() + 1.0);
+        painter.fillRect(barBox, kOverlayBack);
+        painter.setPen(QPen(kScaleBar, 1.0, Qt::SolidLine, Qt::FlatCap));
+        painter.drawLine(QPointF(x0, y), QPointF(x0 + pixels, y));
+        painter.drawLine(QPointF(x0, y - 4.0), QPointF(x0, y));
+        painter.drawLine(QPointF(x0 + pixels, y - 4.0), QPointF(x0 + pixels, y));
+        painter.drawText(labelBox, Qt::AlignCenter, label);
+    }
+
+    // The point under the mouse, bottom right; above the scale bar when the
+    // window is too narrow for both on one line.
+    const QString cursor = cursorText();
+    if (!cursor.isEmpty()) {
+        const double textWidth = metrics.horizontalAdvance(cursor);
+        QRectF box(std::max(kOverlayMargin, width() - kOverlayMargin - textWidth),
+                   bottom - lineHeight, textWidth, lineHeight);
+        if (!barBox.isNull() && box.adjusted(-3.0, 0.0, 0.0, 0.0).intersects(barBox))
+            box.moveBottom(barBox.top() - 2.0);
+        painter.fillRect(box.adjusted(-3.0, -1.0, 3.0, 1.0), kOverlayBack);
+        painter.setPen(kLabel);
+        painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter, cursor);
+    }
+
+    if (hasFocus()) {
+        painter.setBrush(Qt::NoBrush);
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 1.0));
+        painter.drawRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));
+    }
+}
+
 void CGraphicShow::paintEvent(QPaintEvent *e)
 {
-    Q_UNUSED(e);
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
     const double w = width();
     const double h = height();
-    painter.fillRect(rect(), kBackground);
+    painter.fillRect(e->rect(), kBackground);
 
+    // Only what the paint asks for is flattened: moving the mouse repaints
+    // the bottom strip alone.
+    const QRectF asked = QRectF(e->rect()).intersected(QRectF(rect()));
     pos::BoundingBox clip;
-    clip.add({-kClipSlack, -kClipSlack});
-    clip.add({w + kClipSlack, h + kClipSlack});
+    clip.add({asked.left() - kClipSlack, asked.top() - kClipSlack});
+    clip.add({asked.right() + kClipSlack, asked.bottom() + kClipSlack});
 
     // Axes through the origin, on pixel centres so that they stay crisp,
     // with their names at the positive ends.
@@ -490,27 +802,32 @@ void CGraphicShow::paintEvent(QPaintEvent *e)
     for (std::size_t i = 0; i < n; ++i) {
         if (i != current && i != hovered) {
             painter.setPen(penFor(i, m_primitives[i].travel ? kTravel : kSegment, thin));
-            paintPrimitive(painter, i, clip);
+            paintPrimitive(painter, m_primitives[i], clip);
         }
     }
     if (hovered < n && hovered != current) {
         painter.setPen(penFor(hovered, kHover, 2.4));
-        paintPrimitive(painter, hovered, clip);
+        paintPrimitive(painter, m_primitives[hovered], clip);
     }
     if (current < n) {
         painter.setPen(penFor(current, kCurrent, 3.2));
-        paintPrimitive(painter, current, clip);
+        paintPrimitive(painter, m_primitives[current], clip);
     }
-    // Arrows on top of their lines; the current and the hovered segment's
-    // claim their place first.
+    // The segment being typed, over the one it replaces.
+    paintPreview(painter, clip);
+
+    // Arrows on top of their lines; the current segment's, the preview's and
+    // the hovered segment's claim their place first.
     m_placedArrows.clear();
     if (current < n)
-        paintArrow(painter, current, kCurrent);
+        paintArrow(painter, m_primitives[current], 1.4, kCurrent);
+    if (m_preview)
+        paintArrow(painter, *m_preview, 1.2, kPreview);
     if (hovered < n && hovered != current)
-        paintArrow(painter, hovered, kHover);
+        paintArrow(painter, m_primitives[hovered], 1.0, kHover);
     for (std::size_t i = 0; i < n; ++i) {
         if (i != current && i != hovered)
-            paintArrow(painter, i, m_primitives[i].travel ? kTravel : kSegment);
+            paintArrow(painter, m_primitives[i], 1.0, m_primitives[i].travel ? kTravel : kSegment);
     }
 
     // Numbers; the current and the hovered segment's claim their place first.
@@ -539,4 +856,6 @@ void CGraphicShow::paintEvent(QPaintEvent *e)
             painter.drawEllipse(ToQt(start), 4.0, 4.0);
         }
     }
+
+    paintOverlay(painter);
 }

@@ -7,8 +7,13 @@
 // the origin and runs as the PLC moves (see pos::BuildTrajectory). The wheel
 // zooms about the cursor, dragging with the left button pans, a double-click
 // fits the whole chain again, and hovering a segment tells its number and
-// end point (tooltip and hoverChanged). Travel moves between contours are
-// drawn dashed.
+// end point (tooltip and hoverChanged); in incremental mode it tells the end
+// point as entered and where the segment lands. With the keyboard focus, +
+// and - zoom about the middle of the window, 0 fits the whole chain again
+// and the arrow keys pan. A scale bar (bottom left) gives a round length in
+// drawing units; the point under the mouse is shown in the bottom right
+// corner. Travel moves between contours are drawn dashed; a segment being
+// typed (the preview) is drawn dashed in a colour of its own.
 
 #include "geometry/Trajectory.h"
 
@@ -21,9 +26,15 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 class QPainter;
+
+// The longest length of 1, 2 or 5 times a power of ten drawing units that
+// takes at most maxPixels at pixelsPerUnit; 0 when either is not a positive
+// finite number.
+double RoundScaleLength(double pixelsPerUnit, double maxPixels);
 
 class CGraphicShow : public QWidget
 {
@@ -59,6 +70,20 @@ public:
     // hover work by their order.
     void ShowPrimitives(std::vector<pos::TrajectoryPrimitive> primitives);
 
+    // A segment not yet part of the chain (the one being typed), drawn
+    // dashed on top of it. It begins at begin (world units); its end and
+    // circle points are read in the action mode set last: as they are in
+    // absolute mode (begin then holds whole numbers), relative to begin in
+    // incremental mode. While the view is fitted the fit takes it in.
+    // Neither hover nor the chain's numbering count it.
+    void setPreview(const pos::TrajectoryInput &segment, pos::Vec2 begin);
+    void clearPreview();
+    // What the preview draws, or nothing.
+    const std::optional<pos::TrajectoryPrimitive> &preview() const { return m_preview; }
+    // Where segment n (1-based) of the chain lands; the origin for 0 or for
+    // a segment not drawn.
+    pos::Vec2 segmentEnd(int segment) const;
+
     // What the view shows, for status bars and tests.
     const std::vector<pos::TrajectoryPrimitive> &primitives() const { return m_primitives; }
     pos::ViewTransform viewTransform() const { return m_view; }
@@ -68,6 +93,15 @@ public:
     // The segment under the mouse (1-based; 0 none) and its text, e.g. "3: (30000, 10000)".
     int hoveredSegment() const { return m_hovered; }
     QString hoverText() const { return m_hoverText; }
+    // The part of the world the window shows.
+    pos::BoundingBox visibleArea() const;
+    // The scale bar's length in drawing units (0 when none is drawn); it is
+    // that length times viewTransform().scale pixels long.
+    double scaleBarLength() const;
+    // The world point under the mouse, while the mouse is over the view, and
+    // the corner text that gives it in whole drawing units.
+    std::optional<pos::Vec2> cursorPosition() const;
+    QString cursorText() const;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -82,6 +116,9 @@ signals:
 protected:
     bool event(QEvent *e) override;
     void changeEvent(QEvent *e) override;
+    void keyPressEvent(QKeyEvent *e) override;
+    void focusInEvent(QFocusEvent *e) override;
+    void focusOutEvent(QFocusEvent *e) override;
     void paintEvent(QPaintEvent *e) override;
     void resizeEvent(QResizeEvent *e) override;
     void wheelEvent(QWheelEvent *e) override;
@@ -94,23 +131,35 @@ protected:
 private:
     void rebuild();
     void takePrimitives(std::vector<pos::TrajectoryPrimitive> primitives);
+    void updateBounds();
+    void setTexts();
     void setHover(int segment);
     void updateHoverAt(QPointF pos);
     QString segmentText(int segment) const;
     void updateFonts();
     double fitScale() const;
-    void paintPrimitive(QPainter &painter, std::size_t index, const pos::BoundingBox &clip);
-    bool markerPlace(std::size_t index, double minPixels, QPointF &mid, QPointF &dir) const;
-    void paintArrow(QPainter &painter, std::size_t index, const QColor &colour);
+    void zoomBy(double steps, QPointF about);
+    void panBy(double dx, double dy);
+    void paintPrimitive(QPainter &painter, const pos::TrajectoryPrimitive &p,
+                        const pos::BoundingBox &clip);
+    bool markerPlace(const pos::TrajectoryPrimitive &p, double minPixels, QPointF &mid,
+                     QPointF &dir) const;
+    void paintArrow(QPainter &painter, const pos::TrajectoryPrimitive &p, double size,
+                    const QColor &colour);
     void paintLabel(QPainter &painter, std::size_t index, const QColor &colour);
+    void paintPreview(QPainter &painter, const pos::BoundingBox &clip);
+    void paintOverlay(QPainter &painter);
+    QRect overlayRect() const;
 
     // The copied input and what it builds.
     std::vector<pos::TrajectoryInput> m_inputs;
     int m_builtActionMode = -1;
     std::vector<pos::TrajectoryPrimitive> m_primitives;
     std::vector<QStaticText> m_labels; // segment numbers, laid out once per build and font
-    pos::BoundingBox m_bounds;
+    pos::BoundingBox m_chainBounds;
+    pos::BoundingBox m_bounds; // what a fit shows: the chain and the preview
     int m_current = 0;
+    std::optional<pos::TrajectoryPrimitive> m_preview;
 
     int m_actionMode = 0;
     std::vector<std::int32_t> m_centreModes;
@@ -129,6 +178,7 @@ private:
     QFont m_labelFont;
     QString m_axisX;
     QString m_axisY;
+    QString m_cursorFormat;
     // Reused across paints.
     pos::ViewPolylines m_flat;
     std::vector<QPointF> m_points;

@@ -1,6 +1,8 @@
 // The trajectory view as a user works it: what it adds to the pure mapping
 // and geometry (tested in core/tests/test_trajectory.cpp) is the wheel, the
-// mouse, the hover text, and when a new drawing is fitted or redrawn.
+// mouse, the keys, the hover text, the scale bar and the point under the
+// mouse, the preview of a segment being typed, and when a new drawing is
+// fitted or redrawn.
 
 #include "controls/CGraphicShow.h"
 
@@ -14,6 +16,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -134,7 +137,9 @@ TEST_F(GraphicShowTest, ANewActionModeIsDrawnAtTheNextDraw)
     Draw(view, kIncremental, 0);
     EXPECT_TRUE(view.isFitted());
     QTest::mouseMove(&view, at(10000, 10000).toPoint());
-    EXPECT_EQ(view.hoverText(), u"2: (30000, 10000)"_s);
+    EXPECT_EQ(view.hoverText(), u"2: (10000, 10000) relative, ends at (30000, 10000)"_s);
+    QTest::mouseMove(&view, at(12000, 0).toPoint());
+    EXPECT_EQ(view.hoverText(), u"1: (20000, 0) relative, ends at (20000, 0)"_s);
 }
 
 TEST_F(GraphicShowTest, MissingArraysReadAsZeroAndWithoutCountNothingIsDrawn)
@@ -147,6 +152,153 @@ TEST_F(GraphicShowTest, MissingArraysReadAsZeroAndWithoutCountNothingIsDrawn)
         view.DrawTrajectory(nullptr, nullptr, nullptr, nullptr, x, y, nullptr, count, 1, true);
         EXPECT_EQ(view.primitives().size(), drawn) << count;
     }
+}
+
+// The middle of the visible drawing and its width, in drawing units.
+struct Visible
+{
+    double x, y, width;
+};
+Visible Seen(const CGraphicShow &view)
+{
+    const pos::BoundingBox b = view.visibleArea();
+    return {(b.minX + b.maxX) / 2, (b.minY + b.maxY) / 2, b.width()};
+}
+
+TEST_F(GraphicShowTest, KeysZoomAboutTheMiddlePanAndZeroFitsAgain)
+{
+    EXPECT_EQ(view.focusPolicy(), Qt::StrongFocus);
+    EXPECT_FALSE(view.accessibleName().isEmpty());
+    Draw(view, kAbsolute, 0);
+    const pos::ViewTransform fit = view.viewTransform();
+    const Visible before = Seen(view);
+    // An eighth of the window per arrow; + and - by one wheel notch.
+    const double step = before.width / 8;
+    for (auto [key, x, y, width] : {std::tuple(Qt::Key_Plus, 0.0, 0.0, 1 / 1.25),
+                                    {Qt::Key_Equal, 0.0, 0.0, 1 / 1.25},
+                                    {Qt::Key_Minus, 0.0, 0.0, 1.25},
+                                    {Qt::Key_Left, -step, 0.0, 1.0},
+                                    {Qt::Key_Right, step, 0.0, 1.0},
+                                    {Qt::Key_Up, 0.0, step, 1.0},
+                                    {Qt::Key_Down, 0.0, -step, 1.0}}) {
+        QTest::keyClick(&view, key);
+        const Visible after = Seen(view);
+        EXPECT_NEAR(after.x - before.x, x, 1e-6) << key;
+        EXPECT_NEAR(after.y - before.y, y, 1e-6) << key;
+        EXPECT_NEAR(after.width / before.width, width, 1e-9) << key;
+        EXPECT_FALSE(view.isFitted());
+        QTest::keyClick(&view, Qt::Key_0);
+        EXPECT_EQ(view.viewTransform(), fit) << key;
+        EXPECT_TRUE(view.isFitted());
+    }
+    QTest::keyClick(&view, Qt::Key_Plus, Qt::ControlModifier); // the window's shortcut
+    EXPECT_TRUE(view.isFitted());
+    for (int i = 0; i < 100; ++i)
+        QTest::keyClick(&view, Qt::Key_Minus);
+    EXPECT_NEAR(view.viewTransform().scale, fit.scale / 20, 1e-12) << "as far as the wheel goes";
+}
+
+TEST(RoundScaleLength, IsTheLongestOneTwoOrFiveThatFits)
+{
+    const double inf = std::numeric_limits<double>::infinity();
+    for (auto [pixelsPerUnit, maxPixels, length] : {std::tuple(1.0, 160.0, 100.0),
+                                                    {1.0, 100.0, 100.0},
+                                                    {1.0, 99.9, 50.0},
+                                                    {0.5, 160.0, 200.0},
+                                                    {344.0, 120.0, 0.2},
+                                                    {7.5e-8, 120.0, 1e9},
+                                                    {0.2, 100.0, 500.0},
+                                                    {1.0, 0.0, 0.0},
+                                                    {0.0, 100.0, 0.0},
+                                                    {-1.0, 100.0, 0.0},
+                                                    {inf, 100.0, 0.0},
+                                                    {1e-300, 1e300, 0.0},
+                                                    {std::nan(""), 100.0, 0.0}})
+        EXPECT_DOUBLE_EQ(RoundScaleLength(pixelsPerUnit, maxPixels), length)
+            << pixelsPerUnit << " " << maxPixels;
+}
+
+// Outlines that must draw sanely: none, a point, huge and degenerate ones.
+const Segs kOdd[] = {
+    {},
+    {{1, 0, 0, 0, 0}},
+    {{1, INT32_MAX, INT32_MIN, 0, 0}, {3, INT32_MIN, INT32_MAX, 0, 0}},
+    {{2, 100, 0, 0, 0}},                        // an arc about its own beginning
+    {{1, 1, 0, 0, 0}, {3, 1, 0, 1, 0}},         // a full circle of no size
+    {{1, 1, 1, 0, 0}, {2, 2, 2, INT32_MAX, 0}}, // a centre far off
+    {kAbsolute[0], kAbsolute[1]},
+};
+
+TEST_F(GraphicShowTest, ScaleBarIsARoundLengthAsLongAsTheScaleSays)
+{
+    for (const Segs &segs : kOdd) {
+        Draw(view, segs, 0);
+        for (int zoom : {0, 8, -8}) {
+            for (int i = 0; i < std::abs(zoom); ++i)
+                QTest::keyClick(&view, zoom > 0 ? Qt::Key_Plus : Qt::Key_Minus);
+            const double length = view.scaleBarLength();
+            const double mantissa = length / std::pow(10.0, std::floor(std::log10(length)));
+            EXPECT_TRUE(std::fabs(mantissa - 1) < 1e-9 || std::fabs(mantissa - 2) < 1e-9
+                        || std::fabs(mantissa - 5) < 1e-9)
+                << length;
+            // At most 40 % of the window, and the next round length would not fit.
+            const double pixels = length * view.viewTransform().scale;
+            EXPECT_LE(pixels, 160.0 * (1 + 1e-12)) << length;
+            EXPECT_GT(pixels * 2.5, 160.0) << length;
+            view.grab(); // and it paints
+            QTest::keyClick(&view, Qt::Key_0);
+        }
+    }
+    view.resize(16, 80);
+    EXPECT_EQ(view.scaleBarLength(), 0) << "too narrow for a bar";
+    view.grab();
+}
+
+TEST_F(GraphicShowTest, CornerGivesThePointUnderTheMouseInWholeUnits)
+{
+    Draw(view, {{1, 100, 50, 0, 0}}, 0); // over 3 pixels per unit
+    for (auto [x, y, text] : {std::tuple(100, 50, u"X: 100  Y: 50"_s),
+                              {0, 0, u"X: 0  Y: 0"_s},
+                              {-3, 7, u"X: -3  Y: 7"_s}}) {
+        const QPoint pixel = at(x, y).toPoint();
+        QTest::mouseMove(&view, pixel);
+        ASSERT_TRUE(view.cursorPosition());
+        const pos::Vec2 back = view.viewTransform().toView(*view.cursorPosition());
+        EXPECT_NEAR(back.x, pixel.x(), 1e-9);
+        EXPECT_NEAR(back.y, pixel.y(), 1e-9);
+        EXPECT_EQ(view.cursorText(), text);
+    }
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(&view, &leave);
+    EXPECT_FALSE(view.cursorPosition());
+    EXPECT_EQ(view.cursorText(), QString());
+}
+
+TEST_F(GraphicShowTest, PreviewBeginsWhereItIsToldInEitherModeAndTakesNoPartInTheChain)
+{
+    // A clockwise quarter from where it begins, about a centre 10000 below.
+    const pos::TrajectoryInput quarter{2, 0, 10000, -10000, 0, -10000, false};
+    for (auto [mode, begin, end] :
+         {std::tuple(0, pos::Vec2{30000, 10000}, pos::Vec2{40000, 0}),
+          {1, pos::Vec2{30000, 10000}, pos::Vec2{10000, -10000}}}) { // read as absolute points
+        view.setActionMode(mode);
+        Draw(view, mode ? kAbsolute : kIncremental, 2);
+        view.setPreview(quarter, begin);
+        ASSERT_TRUE(view.preview());
+        EXPECT_EQ(view.preview()->start, begin) << mode;
+        EXPECT_EQ(view.preview()->end, end) << mode;
+        EXPECT_EQ(view.primitives().size(), 2u);
+        EXPECT_TRUE(view.visibleArea().contains(end)) << "a fitted view takes the preview in";
+        QTest::mouseMove(&view, at(end.x, end.y).toPoint());
+        EXPECT_EQ(view.hoveredSegment(), 0);
+        view.grab();
+        view.clearPreview();
+        EXPECT_FALSE(view.preview());
+    }
+    view.setPreview(quarter, {});
+    view.ShowPrimitives({});
+    EXPECT_FALSE(view.preview()) << "an arranged drawing has no segment being typed";
+    EXPECT_EQ(view.segmentEnd(1), (pos::Vec2{}));
 }
 
 } // namespace
