@@ -1,11 +1,16 @@
 #include "wizard/CSetStep.h"
 
+#include "geometry/ArcCheck.h"
 #include "guide/Prompter.h"
 #include "res/UiText.h"
 #include "wizard/Checks.h"
 #include "wizard/SegmentGrid.h"
 
 #include <QRegularExpressionValidator>
+
+#include <algorithm>
+#include <span>
+#include <utility>
 
 using pos::ui::Str;
 
@@ -43,6 +48,11 @@ CSetStep::CSetStep(QWidget *parent)
         = new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this);
     for (QLineEdit *e : {m_ui.initialSpeedEdit, m_ui.maxSpeedEdit, m_ui.accDecTimeEdit})
         e->setValidator(digits);
+    // The segment being typed is drawn as it changes.
+    for (QLineEdit *e : {m_ui.endXEdit, m_ui.endYEdit, m_ui.circleXEdit, m_ui.circleYEdit})
+        connect(e, &QLineEdit::textChanged, this, &CSetStep::UpdatePreview);
+    for (QComboBox *c : {m_ui.typeCombo, m_ui.centreModeCombo})
+        connect(c, &QComboBox::currentIndexChanged, this, &CSetStep::UpdatePreview);
 }
 
 void CSetStep::OnInitDialog()
@@ -197,6 +207,52 @@ void CSetStep::ShowTrajectory()
     m_ui.display->DrawTrajectory(m_pCentreX.data(), m_pCentreY.data(), m_pBeginX.data(),
                                  m_pBeginY.data(), m_pEndX.data(), m_pEndY.data(), m_pType.data(),
                                  m_nShowCount, currentSection(), true);
+    UpdatePreview(); // it begins where the chain now says
+}
+
+void CSetStep::UpdatePreview()
+{
+    // The segment in the fields, drawn before it is stored once its points
+    // pass the number rule and, for an arc, an arc can be formed from them;
+    // anything else shows no preview and says nothing.
+    const int type = m_ui.typeCombo->currentIndex() + 1;
+    if (!m_pConfig || type < pos::kTypeLine || type > pos::kTypeCcw) {
+        m_ui.display->clearPreview();
+        return;
+    }
+    const bool arc = type != pos::kTypeLine;
+    pos::PosSegment s;
+    s.type = type;
+    s.centreMode = arc ? std::max(m_ui.centreModeCombo->currentIndex(), 0) : 0;
+    std::pair<QLineEdit *, std::int32_t *> points[] = {{m_ui.endXEdit, &s.endX},
+                                                       {m_ui.endYEdit, &s.endY},
+                                                       {m_ui.circleXEdit, &s.centreX},
+                                                       {m_ui.circleYEdit, &s.centreY}};
+    for (const auto &[edit, value] : std::span(points).first(arc ? 4 : 2)) {
+        const pos::Result<std::int64_t> number
+            = pos::ValidateNumberField(edit->text().toStdString(), pos::NumberField::Signed32);
+        if (!number) {
+            m_ui.display->clearPreview();
+            return;
+        }
+        *value = static_cast<std::int32_t>(*number);
+    }
+    const auto current = static_cast<std::uint32_t>(currentSection());
+    std::int32_t bx = 0;
+    std::int32_t by = 0;
+    pos::SegmentBeginPoint(*m_pConfig, current, bx, by);
+    if (arc && pos::CheckSegmentArc(bx, by, s).result == pos::kArcImpossible) {
+        m_ui.display->clearPreview();
+        return;
+    }
+    // Incremental points are relative to (0, 0): drawn where the segment
+    // before lands.
+    const bool absolute = m_pConfig->actionMode == 1;
+    const pos::Vec2 begin = absolute ? pos::Vec2{static_cast<double>(bx), static_cast<double>(by)}
+                                     : m_ui.display->segmentEnd(static_cast<int>(current) - 1);
+    m_ui.display->setActionMode(m_pConfig->actionMode);
+    m_ui.display->setPreview({s.type, s.centreMode, s.endX, s.endY, s.centreX, s.centreY, false},
+                             begin);
 }
 
 bool CSetStep::TransferFields()

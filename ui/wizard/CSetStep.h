@@ -63,6 +63,7 @@ private:
     // at fault is brought up with its message.
     bool CheckWholeOutline();
     void ShowTrajectory();
+    void UpdatePreview();
     void WriteFields();
     void SetArcFieldsEnabled(bool enabled);
     void SetSections(int current, int total);
