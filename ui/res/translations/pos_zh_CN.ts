@@ -2,6 +2,33 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN">
 <context>
+    <name>CArcEndPicture</name>
+    <message>
+        <source>Picture of the arc and its two corrected end points</source>
+        <translation>圆弧及其两个修正终点的示意图</translation>
+    </message>
+    <message>
+        <source>Begin point</source>
+        <translation>起点</translation>
+    </message>
+    <message>
+        <source>Direction of the arc</source>
+        <translation>圆弧方向</translation>
+    </message>
+    <message>
+        <source>Center</source>
+        <translation>圆心</translation>
+    </message>
+    <message>
+        <source>End point entered</source>
+        <translation>输入的终点</translation>
+    </message>
+    <message>
+        <source>Corrected end points 1 and 2</source>
+        <translation>修正后的终点 1 和 2</translation>
+    </message>
+</context>
+<context>
     <name>CArcEndSelect</name>
     <message>
         <source>The First</source>
@@ -142,6 +169,24 @@ Travel moves: %4</source>
         <source>%1: (%2, %3)</source>
         <extracomment>Hovering a segment of the trajectory: its number and where it ends (X, Y).</extracomment>
         <translation>%1：(%2, %3)</translation>
+    </message>
+    <message>
+        <source>X: %1  Y: %2</source>
+        <extracomment>The point under the mouse in the trajectory view, in whole drawing units.</extracomment>
+        <translation>X：%1  Y：%2</translation>
+    </message>
+    <message>
+        <source>Trajectory view</source>
+        <translation>轨迹视图</translation>
+    </message>
+    <message>
+        <source>Plus and minus zoom, 0 shows the whole outline, the arrow keys move the view.</source>
+        <translation>加号和减号缩放，0 显示整个轮廓，方向键移动视图。</translation>
+    </message>
+    <message>
+        <source>%1: (%2, %3) relative, ends at (%4, %5)</source>
+        <extracomment>Hovering a segment in incremental mode: its number, its end point as entered (relative to where the segment begins) and where it ends on the drawing.</extracomment>
+        <translation>%1：相对终点 (%2, %3)，实际终点 (%4, %5)</translation>
     </message>
 </context>
 <context>
