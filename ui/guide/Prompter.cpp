@@ -70,10 +70,11 @@ QMessageBox::StandardButton QtPrompter::message(QWidget *parent, const QString &
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
-int QtPrompter::chooseArcEnd(QWidget *parent, const QString &text)
+int QtPrompter::chooseArcEnd(QWidget *parent, const QString &text, const ArcEndChoice &arc)
 {
     CArcEndSelect dialog(parent);
     dialog.setMessage(text);
+    dialog.setArc(arc);
     if (dialog.exec() != QDialog::Accepted)
         return -1;
     return dialog.choice();

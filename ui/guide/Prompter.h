@@ -10,6 +10,7 @@
 #include <QPoint>
 #include <QString>
 
+#include <array>
 #include <cstdint>
 #include <optional>
 
@@ -30,6 +31,22 @@ struct SpeedsAndTime
     friend bool operator==(const SpeedsAndTime &, const SpeedsAndTime &) = default;
 };
 
+// What the arc end-point chooser draws, in drawing units as its message
+// gives them (relative to where the arc begins in incremental mode): where
+// the arc begins, its centre, the end point entered (off the circle) and the
+// two corrected end points on the circle, where the line through the centre
+// and the entered end point crosses it; and the way the arc turns.
+struct ArcEndChoice
+{
+    QPoint begin;
+    QPoint centre;
+    QPoint entered;
+    std::array<QPoint, 2> candidates;
+    bool clockwise = true;
+
+    friend bool operator==(const ArcEndChoice &, const ArcEndChoice &) = default;
+};
+
 class Prompter
 {
 public:
@@ -45,9 +62,9 @@ public:
             QMessageBox::Icon icon, QMessageBox::StandardButton defaultButton)
         = 0;
 
-    // The arc end-point chooser: 0 the first candidate, 1 the second, -1
-    // "Input Again" (or the dialog closed).
-    virtual int chooseArcEnd(QWidget *parent, const QString &text) = 0;
+    // The arc end-point chooser with its message and its picture: 0 the
+    // first candidate, 1 the second, -1 "Input Again" (or the dialog closed).
+    virtual int chooseArcEnd(QWidget *parent, const QString &text, const ArcEndChoice &arc) = 0;
 
     // An existing file to open, or an empty string when cancelled.
     virtual QString openFile(QWidget *parent, const QString &filter) = 0;
@@ -89,7 +106,7 @@ public:
                                         QMessageBox::StandardButtons buttons,
                                         QMessageBox::Icon icon,
                                         QMessageBox::StandardButton defaultButton) override;
-    int chooseArcEnd(QWidget *parent, const QString &text) override;
+    int chooseArcEnd(QWidget *parent, const QString &text, const ArcEndChoice &arc) override;
     QString openFile(QWidget *parent, const QString &filter) override;
     std::optional<QPoint> coordinateMove(QWidget *parent) override;
     std::optional<SpeedsAndTime> speedsAndTime(QWidget *parent,

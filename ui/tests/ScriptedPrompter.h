@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <functional>
 #include <ostream>
 #include <variant>
 #include <vector>
@@ -57,6 +58,11 @@ public:
     // object name followed by its greyed items ("tableMenu copyRows").
     const QStringList &texts() const { return m_seen; }
     QString last() const { return m_seen.isEmpty() ? QString() : m_seen.last(); }
+    // What each arc chooser was to draw.
+    const std::vector<ui::ArcEndChoice> &arcs() const { return m_arcs; }
+    // Runs as an arc chooser opens, before it is answered: what the screen
+    // shows at that moment.
+    std::function<void()> onArcChooser;
 
     // The default button of every message box, in order (NoButton: the
     // first offered).
@@ -75,7 +81,13 @@ public:
         EXPECT_TRUE(buttons.testFlag(b)) << "not a button of: " << text.toStdString();
         return b;
     }
-    int chooseArcEnd(QWidget *, const QString &text) override { return next(text, -1); }
+    int chooseArcEnd(QWidget *, const QString &text, const ui::ArcEndChoice &arc) override
+    {
+        m_arcs.push_back(arc);
+        if (onArcChooser)
+            onArcChooser();
+        return next(text, -1);
+    }
     QString openFile(QWidget *, const QString &filter) override { return next(filter, QString()); }
     std::optional<QPoint> coordinateMove(QWidget *) override
     {
@@ -135,6 +147,7 @@ private:
     std::deque<Answer> m_answers;
     QStringList m_seen;
     std::vector<QMessageBox::StandardButton> m_defaults;
+    std::vector<ui::ArcEndChoice> m_arcs;
 };
 
 } // namespace pos::test

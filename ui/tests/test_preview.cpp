@@ -1,9 +1,15 @@
 // Seeing what is typed: the step page draws the segment in its fields before
-// it is stored.
+// it is stored; the arc end-point chooser draws the arc it asks about, opens
+// beside the wizard, and on the table page and in the Import DXF dialog opens
+// with the row it asks about selected.
 #include "WidgetTestSupport.h"
 
 #include "controls/CGraphicShow.h"
+#include "geometry/CArcEndSelect.h"
 
+#include <QScreen>
+
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -29,6 +35,17 @@ struct StepWizard : Wizard
 QPointF ToQt(Vec2 v)
 {
     return {v.x, v.y};
+}
+
+// A straight line to (100, 0), then a clockwise arc about the origin whose
+// end point (50, 50) is off its circle: the chooser offers (71, 71) and
+// (-71, -71).
+PosConfig OffCircle(std::uint32_t first)
+{
+    PosConfig record = LinesRecord(0, 1);
+    record.segments[first] = Segment(first, kTypeLine, 100, 0);
+    record.segments[first + 1] = Segment(first + 1, kTypeCw, 50, 50);
+    return record;
 }
 
 } // namespace
@@ -119,4 +136,129 @@ TEST(StepPreview, BeginsWhereTheSegmentWouldAndIsDrawnWhereItLands)
             EXPECT_EQ(ToQt(p.centre), ToQt(c.drawnCentre)) << at;
         }
     }
+}
+
+// --- the arc end-point chooser ------------------------------------------------------
+
+TEST(ArcChooser, IsGivenTheArcItAsksAbout)
+{
+    // Absolute: from (100, 0) about the origin. Incremental: from (0, 0)
+    // about (-100, 0), counter-clockwise.
+    const ui::ArcEndChoice expected[] = {
+        {{100, 0}, {0, 0}, {50, 50}, {QPoint(71, 71), QPoint(-71, -71)}, true},
+        {{0, 0}, {-100, 0}, {-50, 50}, {QPoint(-29, 71), QPoint(-171, -71)}, false},
+    };
+    for (const int mode : {1, 0}) {
+        StepWizard w(mode);
+        w.enterSegment(kTypeLine, 100, 0);
+        w.next();
+        if (mode == 1)
+            w.enterSegment(kTypeCw, 50, 50, 0, 0);
+        else
+            w.enterSegment(kTypeCcw, -50, 50, -100, 0);
+        w.prompts.chooseArc(-1);
+        w.next();
+        ASSERT_EQ(w.prompts.arcs().size(), 1u);
+        EXPECT_EQ(w.prompts.arcs()[0], expected[mode == 1 ? 0 : 1]) << mode;
+    }
+}
+
+TEST(ArcChooser, PictureKeepsItsMarksAndLabelsInside)
+{
+    const ui::ArcEndChoice arcs[] = {
+        {{100, 0}, {0, 0}, {50, 50}, {QPoint(71, 71), QPoint(-71, -71)}, true},
+        // An entered end point far off a small circle.
+        {{1, 0}, {0, 0}, {2000000000, 0}, {QPoint(1, 0), QPoint(-1, 0)}, false},
+        // As large as the numbers go.
+        {{INT32_MAX, 0},
+         {0, 0},
+         {1, 1},
+         {QPoint(1518500250, 1518500250), QPoint(-1518500250, -1518500250)},
+         true},
+    };
+    for (const ui::ArcEndChoice &arc : arcs) {
+        CArcEndSelect chooser;
+        chooser.setArc(arc);
+        chooser.show();
+        const CArcEndPicture *picture = chooser.picture();
+        const QRectF area = picture->drawingArea();
+        const double radius = QLineF(picture->centreAt(), picture->beginAt()).length();
+        EXPECT_GT(radius, 20) << "the circle fills the picture";
+        for (int k = 0; k < 2; ++k) {
+            EXPECT_NEAR(QLineF(picture->centreAt(), picture->candidateAt(k)).length(), radius, 1);
+            EXPECT_TRUE(area.contains(picture->labelBox(k))) << k;
+            EXPECT_FALSE(picture->labelBox(k).contains(picture->candidateAt(k))) << k;
+            EXPECT_FALSE(picture->labelBox(k).contains(picture->enteredAt())) << k;
+        }
+        EXPECT_FALSE(picture->labelBox(0).intersects(picture->labelBox(1)));
+        EXPECT_TRUE(area.contains(picture->enteredAt()));
+        chooser.grab();
+    }
+}
+
+TEST(ArcChooser, PlaceBesideTakesTheRightThenTheLeftThenBelowThenTheRoomierEdge)
+{
+    const QRect screen(0, 0, 1920, 1080);
+    const QSize size(500, 300);
+    for (const auto &[window, place] : {std::pair(QRect(100, 100, 800, 600), QPoint(908, 100)),
+                                        {QRect(1000, 100, 800, 600), QPoint(492, 100)},
+                                        {QRect(300, 100, 1400, 600), QPoint(300, 708)},
+                                        {QRect(300, 700, 1400, 300), QPoint(300, 392)},
+                                        {QRect(300, 50, 1400, 1000), QPoint(0, 50)},
+                                        {QRect(100, 50, 1600, 1000), QPoint(1420, 50)},
+                                        {QRect(-50, 900, 400, 400), QPoint(358, 780)}}) {
+        EXPECT_EQ(PlaceBeside(window, size, screen), place) << window.x() << ',' << window.y();
+        EXPECT_TRUE(screen.contains(QRect(place, size)));
+    }
+    EXPECT_EQ(PlaceBeside({0, 0, 100, 100}, {300, 2000}, screen), QPoint(108, 0))
+        << "taller than the screen: from its top";
+}
+
+TEST(ArcChooser, OpensBesideTheWindowItAsksFor)
+{
+    for (const QRect window : {QRect(0, 0, 60, 200), QRect(0, 0, 320, 200)}) {
+        QWidget wizard;
+        wizard.setGeometry(window);
+        QLineEdit field(&wizard);
+        wizard.show();
+        CArcEndSelect chooser(&field);
+        chooser.setArc({{100, 0}, {0, 0}, {50, 50}, {QPoint(71, 71), QPoint(-71, -71)}, true});
+        chooser.show();
+        EXPECT_FALSE(chooser.frameGeometry().intersects(wizard.frameGeometry()))
+            << chooser.frameGeometry().x() << ',' << chooser.frameGeometry().y();
+        EXPECT_TRUE(wizard.screen()->availableGeometry().contains(chooser.frameGeometry()));
+    }
+}
+
+TEST(ArcChooser, OnAGridTheRowAskedAboutIsSelectedFirst)
+{
+    const auto check = [](GridScreen &screen, const std::function<void()> &confirm) {
+        screen.grid->select(2, 5);
+        int row = 0;
+        screen.prompts.onArcChooser = [&] { row = screen.grid->row(); };
+        screen.prompts.chooseArc(-1);
+        confirm();
+        EXPECT_EQ(row, 3);
+    };
+    TablePage table(OffCircle(1));
+    check(table, [&table] { EXPECT_FALSE(table.page.CommitTable(false)); });
+    ImportDialog import(OffCircle(0));      // the reader keys segments from 0
+    import.prompts.answer(QMessageBox::Ok); // the begin points are dropped
+    check(import, [&import] { import.click("okButton"); });
+    EXPECT_TRUE(import.dialog.isVisible());
+}
+
+TEST(ArcChooser, AndTheViewSpeakChineseOnceTheLanguageChanges)
+{
+    CGraphicShow view;
+    view.resize(200, 200);
+    CArcEndSelect chooser;
+    {
+        InChinese zh;
+        QCoreApplication::sendPostedEvents(); // the language change
+        EXPECT_EQ(view.accessibleName(), "轨迹视图");
+        EXPECT_EQ(chooser.picture()->accessibleName(), "圆弧及其两个修正终点的示意图");
+    }
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(view.accessibleName(), "Trajectory view");
 }

@@ -178,13 +178,21 @@ bool ConfirmArc(const ArcPrompt &prompt, std::int32_t beginX, std::int32_t begin
         return true;
     Diagnostic problem = ArcDiagnostic(check, beginX, beginY, segment);
     problem.segment = prompt.segment;
+    // Either prompt asks about the arc: it is brought into view first.
+    if (prompt.locate)
+        prompt.locate();
     if (check.result == kArcImpossible) {
-        if (prompt.locate)
-            prompt.locate();
         ShowOk(prompt.parent, Say(problem), prompt.icon);
         return false;
     }
-    const int choice = Prompts().chooseArcEnd(prompt.parent, Say(problem));
+    ArcEndChoice arc;
+    arc.begin = QPoint(beginX, beginY);
+    arc.centre = QPoint(segment.centreX, segment.centreY);
+    arc.entered = QPoint(segment.endX, segment.endY);
+    for (std::size_t k = 0; k < 2; ++k)
+        arc.candidates[k] = QPoint(check.xs[k], check.ys[k]);
+    arc.clockwise = segment.type == kTypeCw;
+    const int choice = Prompts().chooseArcEnd(prompt.parent, Say(problem), arc);
     if (choice == 0 || choice == 1) {
         const auto k = static_cast<std::size_t>(choice);
         prompt.takeEnd(check.xs[k], check.ys[k]);
