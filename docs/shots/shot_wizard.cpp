@@ -1,5 +1,7 @@
-// Takes pictures of the wizard's pages and of the arc chooser, in English or
-// Chinese: shot_wizard OUTPUT_DIR en|zh
+// Takes pictures of the wizard's pages, of the step page with a segment
+// being typed and of the arc chooser, in English or Chinese:
+// shot_wizard OUTPUT_DIR en|zh
+#include "controls/CGraphicShow.h"
 #include "geometry/ArcCheck.h"
 #include "geometry/CArcEndSelect.h"
 #include "guide/PosGuide.h"
@@ -16,6 +18,7 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMouseEvent>
 #include <QPushButton>
 
 #include <cstdio>
@@ -45,6 +48,41 @@ void Fill(QWidget *w, int type, int endX, int endY, int cx, int cy, int v0, int 
         {"endYEdit", endY},       {"circleXEdit", cx},  {"circleYEdit", cy}};
     for (const auto &[name, value] : fields)
         Child<QLineEdit>(w, name)->setText(QString::number(value));
+}
+
+// The step page of an absolute outline with three segments stored and a
+// counter-clockwise arc being typed, the mouse resting on the view.
+void ShootPreview(const QString &dir, const QString &lang)
+{
+    pos::PosHostContext context;
+    context.maxD = 9999;
+    context.maxM = 9999;
+    pos::PosConfig config;
+    config.maxD = 9999;
+    config.maxM = 9999;
+    pos::ui::Wizard wizard(&config, false, &context);
+    CPosWizardDlg &frame = wizard.frame;
+    frame.OnInitDialog();
+    frame.show();
+    Child<QComboBox>(&frame, "actionCombo")->setCurrentIndex(1);
+    auto *next = Child<QPushButton>(&frame, "nextButton");
+    next->click();
+    Fill(&frame, 1, 20000, 0, 0, 0, 100, 100000, 100);
+    next->click();
+    Fill(&frame, 2, 30000, 10000, 20000, 10000, 100, 70000, 200);
+    next->click();
+    Fill(&frame, 1, 30000, 25000, 0, 0, 100, 100000, 100);
+    next->click();
+    Fill(&frame, 3, 20000, 35000, 20000, 25000, 100, 70000, 200);
+    auto *endY = Child<QLineEdit>(&frame, "endYEdit");
+    endY->setFocus();
+    endY->end(false);
+    auto *view = Child<CGraphicShow>(&frame, "display");
+    const QPointF at(view->width() * 0.3, view->height() * 0.45);
+    QMouseEvent move(QEvent::MouseMove, at, view->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(view, &move);
+    Save(&frame, dir, QStringLiteral("step-preview"), lang);
 }
 
 } // namespace
@@ -99,7 +137,14 @@ int main(int argc, char **argv)
     CArcEndSelect chooser;
     chooser.setMessage(QString::fromStdString(
         pos::Describe(pos::ArcDiagnostic(check, 100, 0, arc), pos::CurrentLanguage())));
+    chooser.setArc({QPoint(100, 0),
+                    QPoint(arc.centreX, arc.centreY),
+                    QPoint(arc.endX, arc.endY),
+                    {QPoint(check.xs[0], check.ys[0]), QPoint(check.xs[1], check.ys[1])},
+                    arc.type == pos::kTypeCw});
     chooser.show();
     Save(&chooser, dir, QStringLiteral("arc-chooser"), lang);
+
+    ShootPreview(dir, lang);
     return 0;
 }
