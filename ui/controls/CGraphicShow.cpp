@@ -366,14 +366,15 @@ QString CGraphicShow::segmentText(int segment) const
     const pos::TrajectoryPrimitive &p = m_primitives[index];
     if (m_builtActionMode == 0 && index < m_inputs.size()) {
         const pos::TrajectoryInput &in = m_inputs[index];
+        const pos::Vec2 lands = p.end;
         //: Hovering a segment in incremental mode: its number, its end point as entered
         //: (relative to where the segment begins) and where it ends on the drawing.
         return tr("%1: (%2, %3) relative, ends at (%4, %5)")
             .arg(segment)
             .arg(in.endX)
             .arg(in.endY)
-            .arg(static_cast<qint64>(std::llround(p.end.x)))
-            .arg(static_cast<qint64>(std::llround(p.end.y)));
+            .arg(static_cast<qint64>(std::llround(lands.x)))
+            .arg(static_cast<qint64>(std::llround(lands.y)));
     }
     //: Hovering a segment of the trajectory: its number and where it ends (X, Y).
     return tr("%1: (%2, %3)")
