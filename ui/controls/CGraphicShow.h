@@ -70,7 +70,7 @@ public:
     // hover work by their order.
     void ShowPrimitives(std::vector<pos::TrajectoryPrimitive> primitives);
 
-    // A segment not yet part of the chain (the one being typed), drawn
+    // A segment not yet in the chain (the one being typed), drawn
     // dashed on top of it. It begins at begin (world units); its end and
     // circle points are read in the action mode set last: as they are in
     // absolute mode (begin then holds whole numbers), relative to begin in
@@ -93,7 +93,7 @@ public:
     // The segment under the mouse (1-based; 0 none) and its text, e.g. "3: (30000, 10000)".
     int hoveredSegment() const { return m_hovered; }
     QString hoverText() const { return m_hoverText; }
-    // The part of the world the window shows.
+    // The area of the world the window shows.
     pos::BoundingBox visibleArea() const;
     // The scale bar's length in drawing units (0 when none is drawn); it is
     // that length times viewTransform().scale pixels long.

@@ -36,7 +36,7 @@ public:
     QPointF centreAt() const;
     // Where the label of candidate k (0 or 1) is drawn.
     QRectF labelBox(int k) const;
-    // The part of the widget that holds the drawing; the legend is below it.
+    // The area of the widget that holds the drawing; the legend is below it.
     QRectF drawingArea() const;
 
     QSize sizeHint() const override;
