@@ -17,6 +17,7 @@
 #include <QToolTip>
 
 #include <algorithm>
+#include <numeric>
 #include <set>
 
 CVSFlexGrid::CVSFlexGrid(QWidget *parent)
@@ -49,8 +50,9 @@ CVSFlexGrid::CVSFlexGrid(QWidget *parent)
     m_header->viewport()->installEventFilter(this);
     connect(m_model, &QAbstractItemModel::headerDataChanged, this, &CVSFlexGrid::fitColumns);
     connect(m_header, &QHeaderView::sectionResized, this, [this](int col, int, int size) {
-        if (!m_fitting && col >= 0 && static_cast<std::size_t>(col) < m_widths.size())
-            m_widths[static_cast<std::size_t>(col)] = size; // the user's width
+        const auto c = static_cast<std::size_t>(col);
+        if (!m_fitting && col >= 0 && c < m_widths.size()) // the user's width
+            m_widths[c] = std::max(size - (c < m_shares.size() ? m_shares[c] : 0), 1);
     });
 }
 
@@ -227,6 +229,13 @@ void CVSFlexGrid::setMergeCol(int col, bool merge)
 
 namespace {
 
+// The n-th of count parts of total, the first ones a pixel larger.
+int Share(int total, std::size_t count, std::size_t n)
+{
+    const int parts = static_cast<int>(count);
+    return total / parts + (static_cast<int>(n) < total % parts ? 1 : 0);
+}
+
 // The templates' dialog font: 15 twips a pixel, 13 pixels a line.
 constexpr double kTwipsPerPixel = 15.0;
 constexpr double kTemplateLineHeight = 13.0;
@@ -266,42 +275,48 @@ int CVSFlexGrid::listWidth(int col) const
 
 void CVSFlexGrid::fitColumns()
 {
-    const int n = cols();
-    m_widths.resize(static_cast<std::size_t>(n), 0);
-    std::vector<int> widths(static_cast<std::size_t>(n));
-    for (int c = 0; c < n; ++c) {
-        const int given = m_widths[static_cast<std::size_t>(c)];
-        widths[static_cast<std::size_t>(c)]
-            = std::max(given > 0 ? given : m_header->defaultSectionSize(), listWidth(c));
-    }
+    if (m_fitting)
+        return; // a view resized by the widths set here
+    const auto n = static_cast<std::size_t>(cols());
+    m_widths.resize(n, 0);
+    std::vector<int> widths(n);
+    for (std::size_t c = 0; c < n; ++c)
+        widths[c] = std::max(m_widths[c] > 0 ? m_widths[c] : m_header->defaultSectionSize(),
+                             listWidth(static_cast<int>(c)));
     const std::vector<CVSFlexGridHeader::Cell> cells = m_header->cells();
     for (const auto &cell : cells)
-        if (cell.first == cell.last && cell.first < n) {
+        if (cell.first == cell.last) {
             int &width = widths[static_cast<std::size_t>(cell.first)];
             width = std::max(width, m_header->widthFor(cell));
         }
     // A text over several columns: what it lacks, shared out evenly.
     for (const auto &cell : cells) {
-        if (cell.first == cell.last || cell.last >= n)
-            continue;
-        int have = 0;
-        for (int c = cell.first; c <= cell.last; ++c)
-            have += widths[static_cast<std::size_t>(c)];
-        const int lack = m_header->widthFor(cell) - have;
-        const int span = cell.last - cell.first + 1;
-        for (int c = cell.first; lack > 0 && c <= cell.last; ++c)
-            widths[static_cast<std::size_t>(c)] += lack / span + (c - cell.first < lack % span);
+        const auto first = static_cast<std::size_t>(cell.first);
+        const auto span = static_cast<std::size_t>(cell.last - cell.first + 1);
+        int lack = m_header->widthFor(cell);
+        for (std::size_t c = first; c < first + span; ++c)
+            lack -= widths[c];
+        for (std::size_t c = first; span > 1 && lack > 0 && c < first + span; ++c)
+            widths[c] += Share(lack, span, c - first);
+    }
+    // The room the columns leave in the view goes to them, the number
+    // column aside: no empty strip beside the last column.
+    m_shares.assign(n, 0);
+    const int room = viewport()->width() - std::accumulate(widths.begin(), widths.end(), 0);
+    for (std::size_t c = 1; room > 0 && c < n; ++c) {
+        m_shares[c] = Share(room, n - 1, c - 1);
+        widths[c] += m_shares[c];
     }
     bool changed = false;
     m_fitting = true;
-    for (int c = 0; c < n; ++c)
-        if (columnWidth(c) != widths[static_cast<std::size_t>(c)]) {
-            setColumnWidth(c, widths[static_cast<std::size_t>(c)]);
+    for (std::size_t c = 0; c < n; ++c)
+        if (columnWidth(static_cast<int>(c)) != widths[c]) {
+            setColumnWidth(static_cast<int>(c), widths[c]);
             changed = true;
         }
-    m_fitting = false;
     if (changed)
         updateGeometries(); // the scroll range now, for a cell selected next
+    m_fitting = false;
 }
 
 void CVSFlexGrid::changeEvent(QEvent *event)
@@ -777,6 +792,10 @@ bool CVSFlexGrid::eventFilter(QObject *watched, QEvent *event)
         return QTableView::eventFilter(watched, event);
 
     switch (event->type()) {
+    case QEvent::Resize:
+        if (source == viewport())
+            fitColumns();
+        break;
     case QEvent::MouseMove:
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick: {

@@ -129,7 +129,8 @@ public:
     // with the grid's own font. Whatever width a column is given, the grid
     // keeps it wide enough for its header texts (on one line in a header
     // row, on two lines over both rows; a text over several columns widens
-    // them evenly) and for the widest item of its drop-down list.
+    // them evenly) and for the widest item of its drop-down list. Room the
+    // columns leave in the view is shared out among them, column 0 aside.
     void setColWidth(int col, int twips);
     int colWidth(int col) const; // in the same twips
     int twipsToPixels(int twips) const;
@@ -222,5 +223,6 @@ private:
     int m_headerCurrentRow = 1; // current row while no data row is current
     int m_headerCurrentCol = 0;
     std::vector<int> m_widths; // as given in setColWidth or by the user; 0 for the default
+    std::vector<int> m_shares; // of the room the columns left in the view
     bool m_fitting = false;    // while fitColumns sets the widths
 };

@@ -168,13 +168,23 @@ TEST_F(GridTest, ColumnWidthsInTwipsRoundTripAndKeepRoomForHeaderTextsAndListIte
                   + std::abs(g->columnWidth(4) - g->columnWidth(5)),
               fm.horizontalAdvance(u"Initial speed"_s))
         << "the lack shared out";
-    const int two = g->columnWidth(2);
-    EXPECT_LT(two, fm.horizontalAdvance(u"Circle centre determining mode"_s));
-    EXPECT_GE(2 * two, fm.horizontalAdvance(u"Circle centre determining mode"_s));
+    const int mode = g->columnWidth(2);
+    EXPECT_LT(mode, fm.horizontalAdvance(u"Circle centre determining mode"_s));
+    EXPECT_GE(2 * mode, fm.horizontalAdvance(u"Circle centre determining mode"_s));
     g->setColComboList(7, {longest});
     EXPECT_GT(g->columnWidth(7), fm.horizontalAdvance(longest));
     g->setColWidth(7, 20000);
     EXPECT_NEAR(g->colWidth(7), 20000, 15) << "wider than it needs stays";
+    // Fewer columns than room: the room goes to them, the number column aside.
+    const int number = g->columnWidth(0);
+    g->setCols(3);
+    g->setColWidth(2, 1500);
+    EXPECT_EQ(std::pair(g->columnWidth(0), g->horizontalHeader()->length()),
+              std::pair(number, g->viewport()->width()));
+    const int two = g->columnWidth(2);
+    g->resize(g->width() + 40, g->height());
+    EXPECT_EQ(std::tuple(g->columnWidth(0), g->columnWidth(2), g->horizontalHeader()->length()),
+              std::tuple(number, two + 20, g->viewport()->width()));
 }
 
 // --- the frozen column ------------------------------------------------------------
