@@ -293,10 +293,12 @@ void CVSFlexGrid::fitColumns()
     for (const auto &cell : cells) {
         const auto first = static_cast<std::size_t>(cell.first);
         const auto span = static_cast<std::size_t>(cell.last - cell.first + 1);
+        if (span < 2)
+            continue;
         int lack = m_header->widthFor(cell);
         for (std::size_t c = first; c < first + span; ++c)
             lack -= widths[c];
-        for (std::size_t c = first; span > 1 && lack > 0 && c < first + span; ++c)
+        for (std::size_t c = first; lack > 0 && c < first + span; ++c)
             widths[c] += Share(lack, span, c - first);
     }
     // The room the columns leave in the view goes to them, the number

@@ -190,10 +190,11 @@ TEST_F(GridTest, ColumnWidthsInTwipsRoundTripAndKeepRoomForHeaderTextsAndListIte
 // --- the frozen column ------------------------------------------------------------
 
 // The grid wider than its view, scrolled to the right in each way a user or a
-// page does it: column 0 stays at the left edge, looking as it did, and the
-// cell brought into view shows beside it.
+// page does it: column 0 stays at the left edge, looking as it did (a marked
+// row's mark too), and the cell brought into view shows beside it.
 TEST_F(GridTest, ColumnZeroStaysInViewWhileTheGridScrollsSideways)
 {
+    g->setRowMarked(3, true);
     g->setColWidth(6, 9000);
     g->setColWidth(7, 4000);
     QScrollBar *bar = g->horizontalScrollBar();
