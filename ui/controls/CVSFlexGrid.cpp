@@ -9,11 +9,15 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPointer>
+#include <QScrollBar>
+#include <QStyleOptionComboBox>
 #include <QTimer>
 #include <QToolTip>
 
 #include <algorithm>
+#include <numeric>
 #include <set>
 
 CVSFlexGrid::CVSFlexGrid(QWidget *parent)
@@ -39,9 +43,17 @@ CVSFlexGrid::CVSFlexGrid(QWidget *parent)
     setTabKeyNavigation(true);
     setWordWrap(false);
     setCornerButtonEnabled(false);
+    // By the pixel: a cell scrolled into view stops right beside the frozen column.
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     viewport()->setMouseTracking(true);
     viewport()->installEventFilter(this);
     m_header->viewport()->installEventFilter(this);
+    connect(m_model, &QAbstractItemModel::headerDataChanged, this, &CVSFlexGrid::fitColumns);
+    connect(m_header, &QHeaderView::sectionResized, this, [this](int col, int, int size) {
+        const auto c = static_cast<std::size_t>(col);
+        if (!m_fitting && col >= 0 && c < m_widths.size()) // the user's width
+            m_widths[c] = std::max(size - (c < m_shares.size() ? m_shares[c] : 0), 1);
+    });
 }
 
 CVSFlexGrid::~CVSFlexGrid()
@@ -81,6 +93,8 @@ void CVSFlexGrid::setCols(int cols)
         m_model->insertColumns(now, cols - now);
     else if (cols < now)
         m_model->removeColumns(cols, now - cols);
+    m_widths.resize(static_cast<std::size_t>(cols), 0);
+    fitColumns();
     ensureCurrentCell();
 }
 
@@ -204,14 +218,23 @@ bool CVSFlexGrid::isCellSelected(int row, int col) const
 void CVSFlexGrid::setMergeRow(int row, bool merge)
 {
     m_header->setMergeRow(row, merge);
+    fitColumns();
 }
 
 void CVSFlexGrid::setMergeCol(int col, bool merge)
 {
     m_header->setMergeCol(col, merge);
+    fitColumns();
 }
 
 namespace {
+
+// The n-th of count parts of total, the first ones a pixel larger.
+int Share(int total, std::size_t count, std::size_t n)
+{
+    const int parts = static_cast<int>(count);
+    return total / parts + (static_cast<int>(n) < total % parts ? 1 : 0);
+}
 
 // The templates' dialog font: 15 twips a pixel, 13 pixels a line.
 constexpr double kTwipsPerPixel = 15.0;
@@ -224,23 +247,85 @@ int CVSFlexGrid::twipsToPixels(int twips) const
     return qRound(twips / kTwipsPerPixel * fontMetrics().height() / kTemplateLineHeight);
 }
 
-int CVSFlexGrid::headerWordsWidth(int col) const
-{
-    int widest = 0;
-    const QString top = textMatrix(0, col);
-    // A header text that spans several columns does not widen one of them.
-    const bool topSpans = textMatrix(0, col - 1) == top || textMatrix(0, col + 1) == top;
-    for (const QString &text : {topSpans ? QString() : top, textMatrix(1, col)})
-        for (const QString &word : text.split(QLatin1Char(' '), Qt::SkipEmptyParts))
-            widest = std::max(widest, fontMetrics().horizontalAdvance(word));
-    return widest > 0 ? widest + 8 : 0;
-}
-
 void CVSFlexGrid::setColWidth(int col, int twips)
 {
     if (col < 0 || col >= cols() || twips < 0)
         return;
-    setColumnWidth(col, std::max(twipsToPixels(twips), headerWordsWidth(col)));
+    m_widths[static_cast<std::size_t>(col)] = twipsToPixels(twips);
+    fitColumns();
+}
+
+int CVSFlexGrid::listWidth(int col) const
+{
+    const QStringList items = colComboList(col);
+    if (items.isEmpty())
+        return 0;
+    int widest = 0;
+    for (const QString &item : items)
+        widest = std::max(widest, fontMetrics().horizontalAdvance(item));
+    // As wide as the drop-down list that edits the cell needs, arrow and all.
+    QStyleOptionComboBox option;
+    option.initFrom(this);
+    option.frame = false;
+    return style()
+        ->sizeFromContents(QStyle::CT_ComboBox, &option, QSize(widest, fontMetrics().height()),
+                           this)
+        .width();
+}
+
+void CVSFlexGrid::fitColumns()
+{
+    if (m_fitting)
+        return; // a view resized by the widths set here
+    const auto n = static_cast<std::size_t>(cols());
+    m_widths.resize(n, 0);
+    std::vector<int> widths(n);
+    for (std::size_t c = 0; c < n; ++c)
+        widths[c] = std::max(m_widths[c] > 0 ? m_widths[c] : m_header->defaultSectionSize(),
+                             listWidth(static_cast<int>(c)));
+    const std::vector<CVSFlexGridHeader::Cell> cells = m_header->cells();
+    for (const auto &cell : cells)
+        if (cell.first == cell.last) {
+            int &width = widths[static_cast<std::size_t>(cell.first)];
+            width = std::max(width, m_header->widthFor(cell));
+        }
+    // A text over several columns: what it lacks, shared out evenly.
+    for (const auto &cell : cells) {
+        const auto first = static_cast<std::size_t>(cell.first);
+        const auto span = static_cast<std::size_t>(cell.last - cell.first + 1);
+        if (span < 2)
+            continue;
+        int lack = m_header->widthFor(cell);
+        for (std::size_t c = first; c < first + span; ++c)
+            lack -= widths[c];
+        for (std::size_t c = first; lack > 0 && c < first + span; ++c)
+            widths[c] += Share(lack, span, c - first);
+    }
+    // The room the columns leave in the view goes to them, the number
+    // column aside: no empty strip beside the last column.
+    m_shares.assign(n, 0);
+    const int room = viewport()->width() - std::accumulate(widths.begin(), widths.end(), 0);
+    for (std::size_t c = 1; room > 0 && c < n; ++c) {
+        m_shares[c] = Share(room, n - 1, c - 1);
+        widths[c] += m_shares[c];
+    }
+    bool changed = false;
+    m_fitting = true;
+    for (std::size_t c = 0; c < n; ++c)
+        if (columnWidth(static_cast<int>(c)) != widths[c]) {
+            setColumnWidth(static_cast<int>(c), widths[c]);
+            changed = true;
+        }
+    if (changed)
+        updateGeometries(); // the scroll range now, for a cell selected next
+    m_fitting = false;
+}
+
+void CVSFlexGrid::changeEvent(QEvent *event)
+{
+    QTableView::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        fitColumns();
 }
 
 int CVSFlexGrid::colWidth(int col) const
@@ -352,6 +437,112 @@ void CVSFlexGrid::ensureCurrentCell()
         return;
     const int c = std::clamp(m_headerCurrentCol, 0, m_model->columnCount() - 1);
     selectionModel()->setCurrentIndex(m_model->index(0, c), QItemSelectionModel::NoUpdate);
+}
+
+// --- the frozen column ------------------------------------------------------------
+
+QModelIndex CVSFlexGrid::indexAt(const QPoint &pos) const
+{
+    if (pos.x() >= 0 && pos.x() < m_header->frozenWidth()) {
+        const int r = rowAt(pos.y());
+        return r < 0 ? QModelIndex() : m_model->index(r, 0);
+    }
+    return QTableView::indexAt(pos);
+}
+
+QRect CVSFlexGrid::visualRect(const QModelIndex &index) const
+{
+    QRect rect = QTableView::visualRect(index);
+    if (index.isValid() && index.column() == 0 && m_header->frozenWidth() > 0)
+        rect.moveLeft(0);
+    return rect;
+}
+
+void CVSFlexGrid::scrollTo(const QModelIndex &index, ScrollHint hint)
+{
+    // The rows scroll as the view scrolls them; sideways the cell comes out
+    // from under the frozen column, which is always in view itself.
+    QScrollBar *bar = horizontalScrollBar();
+    const int before = bar->value();
+    QTableView::scrollTo(index, hint);
+    if (!index.isValid() || cols() < 2)
+        return;
+    bar->setValue(before);
+    const int col = index.column();
+    if (col == 0)
+        return;
+    const int right = columnViewportPosition(col) + columnWidth(col);
+    if (right > viewport()->width())
+        bar->setValue(bar->value() + right - viewport()->width());
+    const int hiddenBy = columnWidth(0) - columnViewportPosition(col);
+    if (hiddenBy > 0)
+        bar->setValue(bar->value() - hiddenBy);
+}
+
+void CVSFlexGrid::scrollContentsBy(int dx, int dy)
+{
+    QTableView::scrollContentsBy(dx, dy);
+    if (dx != 0) {
+        // The frozen column moved with what was scrolled: draw it again.
+        viewport()->update();
+        m_header->viewport()->update();
+        updateEditorGeometries();
+    }
+}
+
+QRegion CVSFlexGrid::visualRegionForSelection(const QItemSelection &selection) const
+{
+    QRegion region = QTableView::visualRegionForSelection(selection);
+    if (const int frozen = m_header->frozenWidth(); frozen > 0)
+        for (const QItemSelectionRange &range : selection)
+            if (range.left() == 0)
+                region += QRect(0, 0, frozen, viewport()->height());
+    return region;
+}
+
+void CVSFlexGrid::paintEvent(QPaintEvent *event)
+{
+    QTableView::paintEvent(event);
+    if (m_header->frozenWidth() > 0) {
+        QPainter painter(viewport());
+        paintFrozenColumn(painter);
+    }
+}
+
+void CVSFlexGrid::paintFrozenColumn(QPainter &painter)
+{
+    // Column 0 once more at the left edge, as the view paints its cells.
+    const int frozen = m_header->frozenWidth();
+    const int height = viewport()->height();
+    painter.setClipRect(0, 0, frozen, height);
+    painter.fillRect(0, 0, frozen, height, palette().brush(QPalette::Base));
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    const QColor lines = QColor::fromRgba(
+        static_cast<QRgb>(style()->styleHint(QStyle::SH_Table_GridLineColor, &option, this)));
+    const bool focus = hasFocus() || viewport()->hasFocus();
+    for (int r = std::max(rowAt(0), 0); r < m_model->rowCount(); ++r) {
+        const int y = rowViewportPosition(r);
+        if (y >= height)
+            break;
+        const QModelIndex index = m_model->index(r, 0);
+        QStyleOptionViewItem cell = option;
+        cell.rect = visualRect(index);
+        if (selectionModel()->isSelected(index))
+            cell.state |= QStyle::State_Selected;
+        if (focus && index == currentIndex())
+            cell.state |= QStyle::State_HasFocus;
+        style()->drawPrimitive(QStyle::PE_PanelItemViewRow, &cell, &painter, this);
+        itemDelegateForIndex(index)->paint(&painter, cell, index);
+        if (showGrid()) {
+            painter.setPen(QPen(lines, 1, gridStyle()));
+            painter.drawLine(0, y + rowHeight(r) - 1, frozen - 1, y + rowHeight(r) - 1);
+        }
+    }
+    if (showGrid()) {
+        painter.setPen(QPen(lines, 1, gridStyle()));
+        painter.drawLine(frozen - 1, 0, frozen - 1, height);
+    }
 }
 
 // --- editing ----------------------------------------------------------------
@@ -528,14 +719,14 @@ void CVSFlexGrid::trackMouse(const QPoint &gridPos)
     const QPoint inHeader = m_header->mapFrom(this, gridPos);
     if (m_header->isVisible() && m_header->rect().contains(inHeader)) {
         m_mouseRow = m_header->headerRowAt(inHeader.y());
-        m_mouseCol = m_header->logicalIndexAt(inHeader.x());
+        m_mouseCol = m_header->columnAt(inHeader.x());
         return;
     }
     const QPoint inCells = viewport()->mapFrom(this, gridPos);
     if (viewport()->rect().contains(inCells)) {
         const int r = rowAt(inCells.y());
         m_mouseRow = r < 0 ? -1 : r + kFixedRows;
-        m_mouseCol = columnAt(inCells.x());
+        m_mouseCol = m_header->columnAt(inCells.x());
         return;
     }
     m_mouseRow = -1;
@@ -609,6 +800,10 @@ bool CVSFlexGrid::eventFilter(QObject *watched, QEvent *event)
         return QTableView::eventFilter(watched, event);
 
     switch (event->type()) {
+    case QEvent::Resize:
+        if (source == viewport())
+            fitColumns();
+        break;
     case QEvent::MouseMove:
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick: {
@@ -617,6 +812,11 @@ bool CVSFlexGrid::eventFilter(QObject *watched, QEvent *event)
         // The right button neither selects nor starts an edit: the owner's
         // mouse-up handler decides which cell its menu acts on.
         if (event->type() != QEvent::MouseMove && me->button() == Qt::RightButton)
+            return true;
+        // The edges over the frozen header cell belong to columns scrolled
+        // beneath it: no resizing there.
+        if (source == m_header->viewport()
+            && me->position().toPoint().x() < m_header->frozenWidth())
             return true;
         break;
     }

@@ -24,6 +24,13 @@
 // The grid is a view on a CVSFlexGridModel, with a CVSFlexGridHeader for the
 // two header rows and a CVSFlexGridDelegate for the editors.
 //
+// Column 0 (the segment number) is frozen: once the grid is scrolled
+// sideways it stays at the left edge, header and cells, over the columns
+// that scroll beneath it. It is a cell like any other there: the mouse, the
+// current cell, the selection, its editor and indexAt()/visualRect() see it
+// where it shows, and bringing any other cell into view (select(), moving
+// with the keys) scrolls it out from under column 0.
+//
 // Keyboard: typing starts editing the current cell; Tab and Enter move to the
 // next cell; F2, F4 or Alt+Down opens the drop-down list of a list column;
 // the copy key copies the selected rows as TAB-separated text; the paste key
@@ -119,8 +126,11 @@ public:
 
     // Column width in twips as the dialog templates give them: 15 twips a
     // pixel at the templates' 8-point dialog font (13 pixels a line), scaled
-    // with the grid's own font. A column is never made narrower than the
-    // longest word of its own header texts.
+    // with the grid's own font. Whatever width a column is given, the grid
+    // keeps it wide enough for its header texts (on one line in a header
+    // row, on two lines over both rows; a text over several columns widens
+    // them evenly) and for the widest item of its drop-down list. Room the
+    // columns leave in the view is shared out among them, column 0 aside.
     void setColWidth(int col, int twips);
     int colWidth(int col) const; // in the same twips
     int twipsToPixels(int twips) const;
@@ -161,6 +171,11 @@ public:
     std::vector<QStringList> dataRows() const;
     void setDataRows(const std::vector<QStringList> &rows);
 
+    // Aware of the frozen column.
+    QModelIndex indexAt(const QPoint &pos) const override;
+    QRect visualRect(const QModelIndex &index) const override;
+    void scrollTo(const QModelIndex &index, ScrollHint hint = EnsureVisible) override;
+
 signals:
     // An edit of (row, col) is about to start; *cancel = true refuses it.
     void beforeEdit(int row, int col, bool *cancel);
@@ -186,6 +201,10 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     bool viewportEvent(QEvent *event) override;
     void keyboardSearch(const QString &search) override;
+    void paintEvent(QPaintEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    QRegion visualRegionForSelection(const QItemSelection &selection) const override;
+    void changeEvent(QEvent *event) override;
 
 private:
     bool acceptEdit(int modelRow, int col, const QString &text);
@@ -196,7 +215,9 @@ private:
     void moveToNextCell();
     void ensureCurrentCell();
     bool isDataRow(int row) const;
-    int headerWordsWidth(int col) const;
+    int listWidth(int col) const;
+    void fitColumns();
+    void paintFrozenColumn(QPainter &painter);
 
     CVSFlexGridModel *m_model;
     CVSFlexGridHeader *m_header;
@@ -205,4 +226,7 @@ private:
     int m_mouseCol = -1;
     int m_headerCurrentRow = 1; // current row while no data row is current
     int m_headerCurrentCol = 0;
+    std::vector<int> m_widths; // as given in setColWidth or by the user; 0 for the default
+    std::vector<int> m_shares; // of the room the columns left in the view
+    bool m_fitting = false;    // while fitColumns sets the widths
 };

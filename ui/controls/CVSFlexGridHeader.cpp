@@ -4,6 +4,18 @@
 
 #include <QPainter>
 
+#include <algorithm>
+
+namespace {
+
+// Where a cell's text may go: inside its borders by these many pixels, and
+// a column is made wide enough to keep kAir more on either side.
+constexpr int kInsetX = 2;
+constexpr int kInsetY = 1;
+constexpr int kAir = 2;
+
+} // namespace
+
 CVSFlexGridHeader::CVSFlexGridHeader(QWidget *parent)
     : QHeaderView(Qt::Horizontal, parent)
 {
@@ -64,10 +76,24 @@ QSize CVSFlexGridHeader::sizeHint() const
 void CVSFlexGridHeader::paintEvent(QPaintEvent *)
 {
     QPainter p(viewport());
+    for (const Cell &cell : cells())
+        paintCell(p, cell.rect, cell.text);
+}
+
+std::vector<CVSFlexGridHeader::Cell> CVSFlexGridHeader::cells() const
+{
+    std::vector<Cell> out;
+    std::vector<Cell> frozen;
     const int n = count();
     const int top = rowHeight();
-    const int bottom = viewport()->height();
-    // Row 0, and the cells that span both rows.
+    const int bottom = std::max(viewport()->height(), 2 * top);
+    const auto add = [&](int first, int last, int row, bool both) {
+        const QRect rect(QPoint(left(first), row == 0 ? 0 : top),
+                         QPoint(right(last) - 1, (row == 0 && !both ? top : bottom) - 1));
+        Cell cell{first, last, row, both, rect, text(row, first)};
+        (first == 0 && frozenWidth() > 0 ? frozen : out).push_back(std::move(cell));
+    };
+    // Row 0, and the cells over both rows.
     for (int c = 0; c < n;) {
         if (isSectionHidden(c)) {
             ++c;
@@ -75,12 +101,11 @@ void CVSFlexGridHeader::paintEvent(QPaintEvent *)
         }
         const bool both = spansBoth(c);
         int last = c;
-        if (m_mergeRow[0])
+        if (m_mergeRow[0] && c > 0)
             while (last + 1 < n && !isSectionHidden(last + 1) && spansBoth(last + 1) == both
                    && text(0, last + 1) == text(0, c))
                 ++last;
-        paintCell(p, QRect(QPoint(left(c), 0), QPoint(right(last) - 1, (both ? bottom : top) - 1)),
-                  text(0, c));
+        add(c, last, 0, both);
         c = last + 1;
     }
     // Row 1.
@@ -90,13 +115,55 @@ void CVSFlexGridHeader::paintEvent(QPaintEvent *)
             continue;
         }
         int last = c;
-        if (m_mergeRow[1])
+        if (m_mergeRow[1] && c > 0)
             while (last + 1 < n && !isSectionHidden(last + 1) && !spansBoth(last + 1)
                    && text(1, last + 1) == text(1, c))
                 ++last;
-        paintCell(p, QRect(QPoint(left(c), top), QPoint(right(last) - 1, bottom - 1)), text(1, c));
+        add(c, last, 1, false);
         c = last + 1;
     }
+    out.insert(out.end(), frozen.begin(), frozen.end());
+    return out;
+}
+
+int CVSFlexGridHeader::widthFor(const Cell &cell) const
+{
+    const QFontMetrics fm = fontMetrics();
+    // The text keeps a few pixels off the cell's borders.
+    constexpr int padding = 2 * (kInsetX + kAir);
+    const int oneLine = fm.horizontalAdvance(cell.text) + padding;
+    if (!cell.bothRows || cell.text.isEmpty())
+        return oneLine;
+    // At most a line a row.
+    const int height
+        = std::min(textRect(QRect(0, 0, 1, 2 * rowHeight())).height(), 2 * fm.lineSpacing());
+    const auto fits = [&](int width) {
+        const QRect room(0, 0, width - padding, height);
+        const QRect used = fm.boundingRect(room, Qt::AlignCenter | Qt::TextWordWrap, cell.text);
+        return room.contains(used);
+    };
+    int lo = padding + 1;
+    int hi = std::max(oneLine, lo);
+    while (lo < hi) {
+        const int mid = lo + (hi - lo) / 2;
+        if (fits(mid))
+            hi = mid;
+        else
+            lo = mid + 1;
+    }
+    return lo;
+}
+
+int CVSFlexGridHeader::frozenWidth() const
+{
+    return offset() > 0 && count() > 1 && !isSectionHidden(0) ? sectionSize(0) : 0;
+}
+
+int CVSFlexGridHeader::columnAt(int x) const
+{
+    if (x >= 0 && x < frozenWidth())
+        return 0;
+    return logicalIndexAt(x);
 }
 
 QString CVSFlexGridHeader::text(int row, int col) const
@@ -114,12 +181,17 @@ bool CVSFlexGridHeader::spansBoth(int col) const
 
 int CVSFlexGridHeader::left(int col) const
 {
-    return sectionViewportPosition(col);
+    return col == 0 && frozenWidth() > 0 ? 0 : sectionViewportPosition(col);
 }
 
 int CVSFlexGridHeader::right(int col) const
 {
-    return sectionViewportPosition(col) + sectionSize(col);
+    return left(col) + sectionSize(col);
+}
+
+QRect CVSFlexGridHeader::textRect(const QRect &cell) const
+{
+    return cell.adjusted(kInsetX, kInsetY, -kInsetX, -kInsetY);
 }
 
 void CVSFlexGridHeader::paintCell(QPainter &p, const QRect &r, const QString &label) const
@@ -129,5 +201,5 @@ void CVSFlexGridHeader::paintCell(QPainter &p, const QRect &r, const QString &la
     p.drawLine(r.topRight(), r.bottomRight());
     p.drawLine(r.bottomLeft(), r.bottomRight());
     p.setPen(palette().color(QPalette::ButtonText));
-    p.drawText(r.adjusted(2, 1, -2, -1), Qt::AlignCenter | Qt::TextWordWrap, label);
+    p.drawText(textRect(r), Qt::AlignCenter | Qt::TextWordWrap, label);
 }

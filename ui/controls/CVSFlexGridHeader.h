@@ -6,11 +6,16 @@
 // HeaderRow1Role. Equal neighbouring texts of a row with merging on show as
 // one cell; a column with merging on whose two texts are equal shows one
 // cell over both rows.
+//
+// Column 0 is the frozen column: while the header is scrolled sideways it
+// stays at the left edge, over the columns that scroll beneath it, and it
+// never merges with its neighbour.
 
 #include <QColor>
 #include <QHeaderView>
 
 #include <set>
+#include <vector>
 
 class CVSFlexGridHeader final : public QHeaderView
 {
@@ -32,6 +37,29 @@ public:
 
     QSize sizeHint() const override;
 
+    // A cell as it is painted: the columns it covers, its header row (0 for
+    // a cell over both rows), its rectangle in the viewport's pixels and
+    // its text.
+    struct Cell
+    {
+        int first = 0;
+        int last = 0;
+        int row = 0;
+        bool bothRows = false;
+        QRect rect;
+        QString text;
+    };
+    // The cells in painting order, the frozen column's last.
+    std::vector<Cell> cells() const;
+    // The narrowest width that shows a cell's text whole: on one line in a
+    // cell of one row, on two lines at most in a cell over both rows.
+    int widthFor(const Cell &cell) const;
+    // The width of column 0 while it is frozen (the header is scrolled),
+    // else 0.
+    int frozenWidth() const;
+    // The column shown at x in the viewport's pixels; -1 beside the columns.
+    int columnAt(int x) const;
+
 protected:
     void paintEvent(QPaintEvent *event) override;
 
@@ -40,6 +68,7 @@ private:
     bool spansBoth(int col) const;
     int left(int col) const;
     int right(int col) const;
+    QRect textRect(const QRect &cell) const;
     void paintCell(QPainter &p, const QRect &r, const QString &label) const;
 
     bool m_mergeRow[2] = {false, false};

@@ -13,6 +13,16 @@ void CBasePage::SetContext(pos::PosConfig *config, bool modify)
     m_bModify = modify;
 }
 
+void CBasePage::FocusFirstField()
+{
+    for (QWidget *w = nextInFocusChain(); w && w != this; w = w->nextInFocusChain())
+        if (isAncestorOf(w) && w->isEnabled() && w->isVisibleTo(this)
+            && (w->focusPolicy() & Qt::TabFocus)) {
+            w->setFocus(Qt::TabFocusReason);
+            return;
+        }
+}
+
 void CBasePage::keyPressEvent(QKeyEvent *event)
 {
     switch (event->key()) {

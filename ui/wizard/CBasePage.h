@@ -22,6 +22,9 @@ public:
     // Checks and stores the page's input when the user leaves it; false keeps
     // the user on the page (the page has told why).
     virtual bool SavePage() { return true; }
+    // Puts the focus in the page's first field, as Tab would coming from
+    // before the page; the frame calls it whenever the page opens.
+    void FocusFirstField();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;

@@ -6,6 +6,8 @@
 
 #include <QRegularExpressionValidator>
 
+#include <algorithm>
+
 using pos::ui::Str;
 
 namespace {
@@ -44,6 +46,14 @@ void CItemSet::OnInitDialog()
     m_ui.pulseCombo->addItems({Str(pos::sid::PlsSign), Str(pos::sid::IndependentPulse)});
     Select(m_ui.pulseCombo, m_bModify ? c.pulseMode : 0);
     OnSelchangePulseMode();
+    // The port labels change with the pulse output mode: room for the
+    // longest of either set keeps the port lists where they are.
+    int widest = 0;
+    for (const int first : {pos::sid::PortLabelsSign, pos::sid::PortLabelsPulses})
+        for (int id = first; id < first + 4; ++id)
+            widest = std::max(widest, m_ui.xPulseLabel->fontMetrics().size(0, Str(id)).width());
+    for (QLabel *label : {m_ui.xPulseLabel, m_ui.xDirLabel, m_ui.yPulseLabel, m_ui.yDirLabel})
+        label->setMinimumWidth(widest);
 
     // Ports are selected from the record in both modes: Y0, Y4..Y7 for the X pulse.
     Select(m_ui.xPulseCombo, c.xPulsePort >= 4 ? c.xPulsePort - 3u : 0u);

@@ -21,6 +21,12 @@ void CPNameSet::SetProjectNames(const pos::PosHostContext *context)
 void CPNameSet::OnInitDialog()
 {
     m_ui.nameEdit->setReadOnly(m_bModify);
+    if (m_bModify) {
+        // A name that cannot be changed does not look like a field to type in.
+        QPalette look = m_ui.nameEdit->palette();
+        look.setBrush(QPalette::Base, look.brush(QPalette::Window));
+        m_ui.nameEdit->setPalette(look);
+    }
     m_strName = m_bModify && m_pConfig ? QString::fromStdString(m_pConfig->subprogramName)
                                        : QStringLiteral("POS_EXE");
     m_ui.nameEdit->setText(m_strName);

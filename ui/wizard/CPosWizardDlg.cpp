@@ -105,8 +105,11 @@ void CPosWizardDlg::OnInitDialog()
         ShowPage(ItemPage);
     }
     setWindowTitle(Str(m_bModify ? pos::sid::TitleModify : pos::sid::TitleCreate));
-    resize(sizeHint().expandedTo(QSize(920, 500)));
     m_ui.nextButton->setText(Str(pos::sid::Next));
+    // The size the pages' layouts want, the largest page's included, with
+    // the style's fonts and margins in place.
+    ensurePolished();
+    adjustSize();
 }
 
 int CPosWizardDlg::exec()
@@ -117,9 +120,10 @@ int CPosWizardDlg::exec()
 
 void CPosWizardDlg::ShowPage(int index)
 {
-    if (page(index)) {
+    if (CBasePage *p = page(index)) {
         m_nCurPage = index;
         m_ui.pageFrame->setCurrentIndex(index);
+        p->FocusFirstField();
     }
     m_ui.previousButton->setEnabled(m_nCurPage != ItemPage);
     m_ui.endButton->setEnabled(m_nCurPage == StepPage);

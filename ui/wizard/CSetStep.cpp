@@ -128,6 +128,7 @@ bool CSetStep::LoadSegment(std::uint32_t n)
         m_nCentreY = s.centreY;
     }
     WriteFields();
+    m_ui.typeCombo->setFocus(); // a segment opens at its first field
     return true;
 }
 
@@ -139,6 +140,7 @@ void CSetStep::ClearSegmentFields()
     m_ui.centreModeCombo->setCurrentIndex(0);
     SetArcFieldsEnabled(false);
     WriteFields();
+    m_ui.typeCombo->setFocus(); // a segment opens at its first field
 }
 
 void CSetStep::StepSegmentNumber(Direction direction)

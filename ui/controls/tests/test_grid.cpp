@@ -12,6 +12,7 @@
 #include <QHeaderView>
 #include <QInputMethodEvent>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -70,8 +71,9 @@ protected:
     {
         const QHeaderView *h = g->horizontalHeader();
         g->scrollTo(index(std::max(row, 2), col));
-        const QPoint header(h->sectionViewportPosition(col) + 10, h->height() * (1 + 2 * row) / 4);
-        return viewport(row)->mapTo(g, row < 2 ? header : g->visualRect(index(row, col)).center());
+        const QRect cell = g->visualRect(index(std::max(row, 2), col));
+        const QPoint header(cell.left() + 10, h->height() * (1 + 2 * row) / 4);
+        return viewport(row)->mapTo(g, row < 2 ? header : cell.center());
     }
     void click(int row, int col, Qt::KeyboardModifiers mods = {},
                Qt::MouseButton b = Qt::LeftButton)
@@ -140,14 +142,119 @@ TEST_F(GridTest, InsertedAndRemovedRowsMoveTheRowsBelowWithTheirColour)
               std::pair(u"3.2"_s, QColor(Qt::gray)));
 }
 
-TEST_F(GridTest, ColumnWidthsInTwipsRoundTripAndNeverHideAHeaderWord)
+TEST_F(GridTest, ColumnWidthsInTwipsRoundTripAndKeepRoomForHeaderTextsAndListItems)
 {
+    const QFontMetrics fm = g->fontMetrics();
     g->setColWidth(2, 1500);
     g->setColWidth(3, 3000);
-    g->setColWidth(4, 15);
     EXPECT_NEAR(g->colWidth(2), 1500, 15);
     EXPECT_NEAR(g->columnWidth(3), 2 * g->columnWidth(2), 1);
-    EXPECT_GE(g->columnWidth(4), g->fontMetrics().horizontalAdvance(u"Initial"_s));
+    // A row's text on one line, a text over both rows on two at most, a text
+    // over several columns shared by them, a list's widest item: whatever
+    // width is given.
+    const QString longest = u"Counterclockwise arc"_s;
+    g->setTextMatrix(1, 4, u"Initial speed"_s);
+    g->setTextMatrix(0, 4, u"Speed of the segment (Hz)"_s);
+    g->setTextMatrix(0, 5, u"Speed of the segment (Hz)"_s);
+    g->setTextMatrix(0, 2, u"Circle centre determining mode"_s);
+    g->setTextMatrix(1, 2, u"Circle centre determining mode"_s);
+    for (const int col : {1, 2, 4, 5})
+        g->setColWidth(col, 15);
+    EXPECT_GE(g->columnWidth(1), fm.horizontalAdvance(longest) + 16) << "text and arrow";
+    EXPECT_GE(g->columnWidth(4), fm.horizontalAdvance(u"Initial speed"_s));
+    EXPECT_GE(g->columnWidth(4) + g->columnWidth(5),
+              fm.horizontalAdvance(u"Speed of the segment (Hz)"_s));
+    EXPECT_LE(std::abs(g->columnWidth(5) - fm.horizontalAdvance(u"Maximum"_s) - 8)
+                  + std::abs(g->columnWidth(4) - g->columnWidth(5)),
+              fm.horizontalAdvance(u"Initial speed"_s))
+        << "the lack shared out";
+    const int mode = g->columnWidth(2);
+    EXPECT_LT(mode, fm.horizontalAdvance(u"Circle centre determining mode"_s));
+    EXPECT_GE(2 * mode, fm.horizontalAdvance(u"Circle centre determining mode"_s));
+    g->setColComboList(7, {longest});
+    EXPECT_GT(g->columnWidth(7), fm.horizontalAdvance(longest));
+    g->setColWidth(7, 20000);
+    EXPECT_NEAR(g->colWidth(7), 20000, 15) << "wider than it needs stays";
+    // Fewer columns than room: the room goes to them, the number column aside.
+    const int number = g->columnWidth(0);
+    g->setCols(3);
+    g->setColWidth(2, 1500);
+    EXPECT_EQ(std::pair(g->columnWidth(0), g->horizontalHeader()->length()),
+              std::pair(number, g->viewport()->width()));
+    const int two = g->columnWidth(2);
+    g->resize(g->width() + 40, g->height());
+    EXPECT_EQ(std::tuple(g->columnWidth(0), g->columnWidth(2), g->horizontalHeader()->length()),
+              std::tuple(number, two + 20, g->viewport()->width()));
+}
+
+// --- the frozen column ------------------------------------------------------------
+
+// The grid wider than its view, scrolled to the right in each way a user or a
+// page does it: column 0 stays at the left edge, looking as it did (a marked
+// row's mark too), and the cell brought into view shows beside it.
+TEST_F(GridTest, ColumnZeroStaysInViewWhileTheGridScrollsSideways)
+{
+    g->setRowMarked(3, true);
+    g->setColWidth(6, 9000);
+    g->setColWidth(7, 4000);
+    QScrollBar *bar = g->horizontalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    const int w0 = g->columnWidth(0);
+    const auto frozen = [&] {
+        return g
+            ->grab(QRect(g->viewport()->mapTo(g, QPoint(0, -g->horizontalHeader()->height())),
+                         QSize(w0 - 1, 120)))
+            .toImage();
+    };
+    const std::pair<const char *, std::function<void()>> ways[] = {
+        {"select far right", [this] { g->select(4, 7); }},
+        {"End key", [this] { QTest::keyClick(g, Qt::Key_End); }},
+        {"scroll bar", [bar] { bar->setValue(bar->maximum()); }},
+        {"Tab along the row", [this] { keys(u"\t\t\t\t\t\t"_s); }},
+    };
+    for (const auto &[way, scroll] : ways) {
+        bar->setValue(0);
+        g->select(2, 1);
+        const QImage unscrolled = frozen();
+        scroll();
+        QCoreApplication::processEvents();
+        ASSERT_GT(bar->value(), 0) << way;
+        const QRect current = g->visualRect(g->currentIndex());
+        EXPECT_TRUE(g->col() == 1
+                    || (current.left() >= w0 && current.right() < g->viewport()->width()))
+            << way;
+        const int y = g->visualRect(index(3, 1)).center().y();
+        EXPECT_EQ(g->indexAt({2, y}), index(3, 0)) << way;
+        EXPECT_EQ(g->visualRect(index(3, 0)).left(), 0) << way;
+        EXPECT_EQ(frozen(), unscrolled) << way << ": header and cells painted alike";
+    }
+}
+
+TEST_F(GridTest, FrozenColumnTakesClicksKeysAndEditsWhereItShows)
+{
+    g->setColWidth(6, 9000);
+    QScrollBar *bar = g->horizontalScrollBar();
+    g->select(4, 7);
+    const int scrolled = bar->value();
+    ASSERT_GT(scrolled, 0);
+    click(5, 0);
+    EXPECT_EQ(std::pair(current(), Cell(g->mouseRow(), g->mouseCol())),
+              std::pair(Cell(5, 0), Cell(5, 0)));
+    for (const int headerRow : {0, 1}) {
+        click(headerRow, 0, {}, Qt::RightButton);
+        EXPECT_EQ(Cell(g->mouseRow(), g->mouseCol()), Cell(headerRow, 0));
+    }
+    g->select(5, 7);
+    QTest::keyClick(g, Qt::Key_Home);
+    EXPECT_EQ(std::pair(current(), bar->value()), std::pair(Cell(5, 0), scrolled))
+        << "column 0 is already in view";
+    doubleClick(5, 0);
+    ASSERT_NE(editor(), nullptr);
+    EXPECT_EQ(editor()->geometry().left(), 0) << "the editor opens where the cell shows";
+    bar->setValue(scrolled / 2);
+    EXPECT_EQ(editor()->geometry().left(), 0) << "and stays there";
+    keys(u"ab\r"_s);
+    EXPECT_EQ(g->textMatrix(5, 0), u"ab"_s);
 }
 
 TEST_F(GridTest, EqualHeaderTextsShowAsOneCell)
