@@ -355,12 +355,14 @@ TEST(Layout, PagesAndNewSegmentsOpenWithTheFocusInTheirFirstField)
 
 // Where Tab goes wrong on a window: each step that does not lead to the
 // right on the same line or down to a later line, reading round from the
-// field at the top left.
+// field at the top left. A trajectory view is a picture beside the fields,
+// not one of them: where Tab reaches it is not a matter of reading order.
 QStringList TabOrderFaults(QWidget *window)
 {
     QList<QWidget *> chain;
     for (QWidget *w = window->nextInFocusChain(); w != window; w = w->nextInFocusChain())
-        if (Visible(window).contains(w) && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus))
+        if (Visible(window).contains(w) && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus)
+            && !w->inherits("CGraphicShow"))
             chain << w;
     const auto place
         = [window](const QWidget *w) { return QRect(w->mapTo(window, QPoint(0, 0)), w->size()); };
@@ -432,8 +434,10 @@ TEST(Layout, StoredSubprogramsNameLooksReadOnly)
 {
     PosConfig stored = Outline();
     stored.subprogramName = "POS_EXE";
-    const Wizard created;
-    const Wizard modified(true, stored);
+    Wizard created;
+    Wizard modified(true, stored);
+    created.name(); // built before they are first shown
+    modified.name();
     const QLineEdit *name = modified.find("nameEdit");
     EXPECT_TRUE(name->isReadOnly());
     EXPECT_EQ(name->palette().color(QPalette::Base), name->palette().color(QPalette::Window));

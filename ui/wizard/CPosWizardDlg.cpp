@@ -8,8 +8,10 @@
 #include "wizard/CSetTable.h"
 
 #include <QKeyEvent>
+#include <QLayout>
 #include <QPushButton>
 
+#include <algorithm>
 #include <utility>
 
 using pos::ui::Str;
@@ -89,6 +91,13 @@ void CPosWizardDlg::placePage(std::size_t i)
         delete holder;
     }
     p->OnInitDialog();
+    // The page area grows to what each page needs as it comes, and never
+    // shrinks: a page never has less room than one shown before it, and a
+    // wrapped text gets the height it needs at the narrowest width.
+    QSize need = p->minimumSizeHint();
+    if (QLayout *layout = p->layout(); layout && layout->hasHeightForWidth())
+        need.setHeight(std::max(need.height(), layout->totalHeightForWidth(need.width())));
+    m_ui.pageFrame->setMinimumSize(m_ui.pageFrame->minimumSize().expandedTo(need));
 }
 
 void CPosWizardDlg::OnInitDialog()
