@@ -1,22 +1,29 @@
 #include "PosHost.h"
 
 #include "GuideLibrary.h"
+#include "SvgRaster.h"
 #include "codegen/GeneratePou.h"
 #include "codegen/PouReader.h"
 #include "geometry/DrawingImport.h"
 #include "geometry/DxfDrawing.h"
 #include "geometry/DxfReader.h"
+#include "geometry/Motion.h"
+#include "geometry/TrajectorySvg.h"
 #include "guide/ConfigJson.h"
 #include "guide/FileIo.h"
 #include "guide/PosConfig.h"
 #include "guide/ProjectJson.h"
 #include "res/StringTable.h"
+
 #include "wizard/Checks.h"
+#include <nlohmann/json.hpp>
 
 #include <array>
+#include <cctype>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <new>
 #include <optional>
@@ -41,6 +48,8 @@ struct Command
     bool takesArrange = false; // --arrange and its options
     // The positional arguments as the usage names them, in English and Chinese.
     std::array<std::array<std::string_view, 2>, 2> argumentNames{};
+    bool takesJson = false;    // --json
+    bool takesPicture = false; // --speed, --size WxH
 };
 
 // clang-format off
@@ -52,6 +61,8 @@ constexpr Command kCommands[] = {
     {"new", 0, 1, false, false, false, true, false, {{{"PROJECT.json", "项目.json"}}}},
     {"modify", 2, 2, false, false, false, true, false, {{{"NAME", "名称"}, {"PROJECT.json", "项目.json"}}}},
     {"list", 1, 1, false, false, false, false, false, {{{"PROJECT.json", "项目.json"}}}},
+    {"estimate", 1, 1, false, false, false, false, false, {{{"CONFIG.json", "配置.json"}}}, true},
+    {"render", 1, 1, true, false, false, false, false, {{{"CONFIG.json", "配置.json"}}}, false, true},
 };
 // clang-format on
 
@@ -69,6 +80,8 @@ struct Options
     ArrangeOptions arrangeOptions;
     std::array<std::uint32_t, 3> speeds{}; // initial, maximum, acceleration time
     bool arrangeOnly = false;              // an option that needs --arrange was given
+    bool json = false;
+    SvgOptions picture;
 };
 
 // A number that fills the whole text, in the given range.
@@ -128,6 +141,20 @@ bool ParseArrangeValue(const std::string &option, const std::string &value, Opti
         return true;
     }
     return false;
+}
+
+// "WxH": a picture's width and height in pixels, 16 to 16384 each.
+bool ParseSize(const std::string &text, SvgOptions &picture)
+{
+    const std::size_t x = text.find('x');
+    double w = 0.0, h = 0.0;
+    if (x == std::string::npos || !ParseNumber(text.substr(0, x), 16, 16384, w)
+        || !ParseNumber(text.substr(x + 1), 16, 16384, h) || w != std::floor(w)
+        || h != std::floor(h))
+        return false;
+    picture.width = static_cast<int>(w);
+    picture.height = static_cast<int>(h);
+    return true;
 }
 
 bool IsArrangeOption(const std::string &arg)
@@ -197,6 +224,16 @@ int ParseOptions(const std::vector<std::string> &args, Options &options, std::os
             options.plugin = args[++i];
         } else if (arg == "--raw" && command.takesRaw) {
             options.raw = true;
+        } else if (arg == "--json" && command.takesJson) {
+            options.json = true;
+        } else if (arg == "--speed" && command.takesPicture) {
+            options.picture.speed = true;
+        } else if (arg == "--size" && command.takesPicture) {
+            if (!hasValue)
+                return badOption();
+            if (!ParseSize(args[i + 1], options.picture))
+                return Usage(err, lang, Format(Text(sid::CliBadValue, lang), {arg, args[i + 1]}));
+            ++i;
         } else if (arg == "--arrange" && command.takesArrange) {
             options.arrange = true;
         } else if (IsArrangeOption(arg) && command.takesArrange) {
@@ -437,6 +474,120 @@ int Decode(const Options &options, std::ostream &out, std::ostream &err, Lang la
     return Emit(WriteConfigJson(*config), options, out, err, lang);
 }
 
+// ---------------------------------------------------------------- motion
+
+std::string Fixed(double v, int decimals)
+{
+    char buffer[48];
+    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, v);
+    return buffer;
+}
+
+std::string MotionProblemText(MotionProblem problem, Lang lang)
+{
+    return std::string(Text(problem == MotionProblem::ZeroMaxSpeed ? sid::MotionZeroMaxSpeed
+                                                                   : sid::MotionMaxBelowInitial,
+                            lang));
+}
+
+std::string EstimateJson(const MotionEstimate &e, Lang lang)
+{
+    nlohmann::ordered_json segments = nlohmann::ordered_json::array();
+    for (const SegmentMotion &m : e.segments) {
+        nlohmann::ordered_json s{{"segment", m.segment}, {"length", m.length}};
+        if (m.timed()) {
+            s["time"] = m.time;
+            s["peakSpeed"] = m.peakSpeed;
+        } else {
+            s["time"] = nullptr;
+            s["problem"] = MotionProblemText(m.problem, lang);
+        }
+        if (m.travel)
+            s["travel"] = true;
+        segments.push_back(std::move(s));
+    }
+    nlohmann::ordered_json total{{"length", e.length},
+                                 {"travelLength", e.travelLength},
+                                 {"time", e.time},
+                                 {"complete", e.complete()}};
+    return nlohmann::ordered_json{{"segments", std::move(segments)}, {"total", std::move(total)}}
+               .dump(2)
+           + '\n';
+}
+
+std::string EstimateTable(const MotionEstimate &e, Lang lang)
+{
+    std::string out;
+    for (const int id : {sid::EstimateSegment, sid::EstimateLength, sid::EstimateTime})
+        (out += Text(id, lang)) += '\t';
+    (out += Text(sid::EstimatePeak, lang)) += '\n';
+    for (const SegmentMotion &m : e.segments) {
+        out += std::to_string(m.segment) + '\t' + Fixed(m.length, 2) + '\t';
+        if (m.timed())
+            out += Fixed(m.time, 4) + '\t' + Fixed(m.peakSpeed, 0);
+        else
+            out += "-\t-\t" + MotionProblemText(m.problem, lang);
+        if (m.travel)
+            (out += '\t') += Text(sid::EstimateTravel, lang);
+        out += '\n';
+    }
+    const std::string length = Fixed(e.length, 2);
+    const std::string travel = Fixed(e.travelLength, 2);
+    const std::string time = Fixed(e.time, 4);
+    out += e.complete() ? Format(Text(sid::EstimateTotal, lang), {length, travel, time})
+                        : Format(Text(sid::EstimateTotalPartial, lang),
+                                 {length, travel, time, static_cast<std::int64_t>(e.untimed)});
+    return out + '\n';
+}
+
+int Estimate(const Options &options, std::ostream &out, std::ostream &err, Lang lang)
+{
+    const std::optional<PosConfig> config = Load(options.input, ReadConfigJson, err, lang);
+    if (!config)
+        return kExitFailed;
+    const MotionEstimate estimate = EstimateMotion(*config);
+    out << (options.json ? EstimateJson(estimate, lang) : EstimateTable(estimate, lang));
+    return kExitOk;
+}
+
+bool EndsWith(std::string_view text, std::string_view end)
+{
+    if (text.size() < end.size())
+        return false;
+    for (std::size_t i = 0; i < end.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(text[text.size() - end.size() + i])) != end[i])
+            return false;
+    return true;
+}
+
+int Render(const Options &options, std::ostream &out, std::ostream &err, Lang lang)
+{
+    if (!options.output)
+        return Usage(
+            err, lang,
+            Format(Text(sid::CliMissingArgument, lang), {"render", "-o FILE.svg|FILE.png"}));
+    const bool png = EndsWith(*options.output, ".png");
+    if (!png && !EndsWith(*options.output, ".svg")) {
+        Report(err, Diagnostic{.id = sid::RenderBadExtension, .file = *options.output}, lang);
+        return kExitFailed;
+    }
+    const std::optional<PosConfig> config = Load(options.input, ReadConfigJson, err, lang);
+    if (!config)
+        return kExitFailed;
+    SvgOptions picture = options.picture;
+    picture.lang = lang;
+    const std::string svg = TrajectorySvg(*config, picture).text;
+    if (!png)
+        return Emit(svg, options, out, err, lang);
+    Result<std::string> image = RasterizeSvg(svg, picture.width, picture.height);
+    if (!image) {
+        image.error().file = *options.output;
+        Report(err, image.error(), lang);
+        return kExitFailed;
+    }
+    return Emit(*image, options, out, err, lang);
+}
+
 // ---------------------------------------------------------------- projects
 
 // A project as read from its file, with the file's bytes: the file is
@@ -653,6 +804,10 @@ int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
         return ImportDxf(options, out, err, lang);
     if (name == "decode")
         return Decode(options, out, err, lang);
+    if (name == "estimate")
+        return Estimate(options, out, err, lang);
+    if (name == "render")
+        return Render(options, out, err, lang);
     if (name == "new")
         return New(options, out, err, lang);
     if (name == "modify")

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ clang libclang-rt-14-dev
     libgtest-dev libbenchmark-dev nlohmann-json3-dev
-    qt6-base-dev qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
+    qt6-base-dev qt6-svg-dev qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
     libgl-dev xvfb xauth fonts-wqy-microhei
 )
 

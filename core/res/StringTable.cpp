@@ -239,6 +239,10 @@ constexpr Entry kTable[] = {
      "      its contours (defaults: 100 pulses/mm, the drawing's unit or mm, 0.01 mm, 0,0)\n"
      "  pos-host decode FILE.il [--name NAME] [-o CONFIG.json] [--lang en|zh]\n"
      "      rebuild the configuration from a generated subprogram\n"
+     "  pos-host estimate CONFIG.json [--json] [--lang en|zh]\n"
+     "      length, time and peak speed of every segment, the cycle time\n"
+     "  pos-host render CONFIG.json -o FILE.svg|FILE.png [--speed] [--size WxH] [--lang en|zh]\n"
+     "      draw the trajectory (--speed: coloured by the speed reached)\n"
      "  pos-host new [PROJECT.json] [--lang en|zh] [--plugin PATH]\n"
      "      create a subprogram with the wizard and store it in the project\n"
      "  pos-host modify NAME PROJECT.json [--lang en|zh] [--plugin PATH]\n"
@@ -260,6 +264,10 @@ constexpr Entry kTable[] = {
      "      （默认：每毫米100脉冲，图纸单位或毫米，公差0.01毫米，起点0,0）\n"
      "  pos-host decode 文件.il [--name 名称] [-o 配置.json] [--lang en|zh]\n"
      "      由生成的子程序还原配置\n"
+     "  pos-host estimate 配置.json [--json] [--lang en|zh]\n"
+     "      各段的长度、时间和最高速度，以及周期时间\n"
+     "  pos-host render 配置.json -o 文件.svg|文件.png [--speed] [--size 宽x高] [--lang en|zh]\n"
+     "      绘制轨迹（--speed：按达到的速度着色）\n"
      "  pos-host new [项目.json] [--lang en|zh] [--plugin 路径]\n"
      "      用向导新建子程序并存入项目\n"
      "  pos-host modify 名称 项目.json [--lang en|zh] [--plugin 路径]\n"
@@ -421,6 +429,34 @@ constexpr Entry kTable[] = {
      "%s：请输入一个整数。"},
     {50611, "%s: Please enter an unsigned integer.",
      "%s：请输入一个无符号整数。"},
+
+    // The motion of an outline: estimate and pictures.
+    {50620, "Speed reached (Hz)",
+     "达到的速度（Hz）"},
+    {50621, "Segment",
+     "段号"},
+    {50622, "Length (pulses)",
+     "长度（脉冲）"},
+    {50623, "Time (s)",
+     "时间（秒）"},
+    {50624, "Peak speed (Hz)",
+     "最高速度（Hz）"},
+    {50625, "travel",
+     "空行程"},
+    {50626, "Total length %s pulses, of which travel %s; cycle time %s s",
+     "总长度%s脉冲，其中空行程%s；周期时间%s秒"},
+    {50627, "Total length %s pulses, of which travel %s; cycle time at least %s s: the time of %d segment(s) cannot be computed",
+     "总长度%s脉冲，其中空行程%s；周期时间至少%s秒：%d段的时间无法计算"},
+    {50628, "the maximum speed is 0: the time of the segment cannot be computed",
+     "最高速度为0：无法计算该段的时间"},
+    {50629, "the maximum speed is below the initial speed: the time of the segment cannot be computed",
+     "最高速度低于初始速度：无法计算该段的时间"},
+    {50630, "a picture is written to a .svg or a .png file",
+     "图形只能写入.svg或.png文件"},
+    {50631, "this build writes no PNG pictures; write an SVG file instead",
+     "此版本不能写入PNG图形，请改写SVG文件"},
+    {50632, "the PNG picture could not be made",
+     "无法生成PNG图形"},
 };
 // clang-format on
 

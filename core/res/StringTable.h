@@ -210,6 +210,19 @@ enum : int {
     ConfigurationCodes = 50601,
     FieldEnterInteger = 50610,
     FieldEnterUnsigned = 50611,
+    SvgSpeedLegend = 50620,
+    EstimateSegment = 50621,
+    EstimateLength = 50622,
+    EstimateTime = 50623,
+    EstimatePeak = 50624,
+    EstimateTravel = 50625,
+    EstimateTotal = 50626,
+    EstimateTotalPartial = 50627,
+    MotionZeroMaxSpeed = 50628,
+    MotionMaxBelowInitial = 50629,
+    RenderBadExtension = 50630,
+    RenderNoPng = 50631,
+    RenderPngFailed = 50632,
 };
 } // namespace sid
 
