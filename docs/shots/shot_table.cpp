@@ -101,12 +101,13 @@ void Shoot(const QString &lang)
 {
     const QString suffix = QStringLiteral("-%1.png").arg(lang);
 
-    // The table page with a few rows, the second row current.
+    // The table page with a few rows, the second row current, widened until
+    // no column scrolls.
     pos::PosConfig config = Outline();
     CSetTable page;
     page.SetContext(&config, false);
     page.OnInitDialog();
-    page.resize(640, 330);
+    page.resize(1036, 330);
     page.show();
     page.grid()->select(3, 6);
     Settle();
