@@ -196,6 +196,11 @@ Travel moves: %4</source>
         <extracomment>Hovering a segment in incremental mode: its number, its end point as entered (relative to where the segment begins) and where it ends on the drawing.</extracomment>
         <translation>%1：相对终点 (%2, %3)，实际终点 (%4, %5)</translation>
     </message>
+    <message>
+        <source>no time</source>
+        <extracomment>In the speed legend of the trajectory view: a black segment has no time, as its maximum speed is 0 or below its initial speed.</extracomment>
+        <translation>无法计算时间</translation>
+    </message>
 </context>
 <context>
     <name>CImportDxf</name>
