@@ -508,6 +508,40 @@ Travel moves: %4</source>
     </message>
 </context>
 <context>
+    <name>CSpeedProfile</name>
+    <message>
+        <source>Speed (Hz)</source>
+        <extracomment>The speed axis of the speed profile: path speed in pulses per second.</extracomment>
+        <translation>速度（Hz）</translation>
+    </message>
+    <message>
+        <source>Not shown, their time cannot be computed: segments %1</source>
+        <extracomment>Below the speed profile; %1 lists segment numbers, e.g. &quot;3, 5&quot;.</extracomment>
+        <translation>无法计算时间而未显示的段：%1</translation>
+    </message>
+    <message>
+        <source>No speed profile: the time of the segments cannot be computed, as their maximum speed is 0 or below their initial speed.</source>
+        <translation>无速度曲线：各段的最高速度为0或低于初始速度，无法计算其时间。</translation>
+    </message>
+    <message>
+        <source>No speed profile: there are no segments, or they have no length.</source>
+        <translation>无速度曲线：没有线段，或线段长度为0。</translation>
+    </message>
+    <message>
+        <source>%1: from %2 s for %3 s, up to %4 Hz</source>
+        <extracomment>Hovering a segment in the speed profile: its number, when it starts, how long it takes (seconds) and the highest speed it reaches (Hz).</extracomment>
+        <translation>%1：从%2秒开始，用时%3秒，最高%4 Hz</translation>
+    </message>
+    <message>
+        <source>Speed profile</source>
+        <translation>速度曲线</translation>
+    </message>
+    <message>
+        <source>The path speed over time, segment after segment.</source>
+        <translation>各段依次的路径速度随时间的变化。</translation>
+    </message>
+</context>
+<context>
     <name>GridUndo</name>
     <message>
         <source>Undo</source>
