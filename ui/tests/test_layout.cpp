@@ -47,6 +47,16 @@ PosConfig Outline()
     return config;
 }
 
+// The outline with a travel move back to the start, and segment 3 without a
+// time: the summary's longest lines.
+PosConfig PartlyTimed()
+{
+    PosConfig config = Outline();
+    config.segments[3].maxSpeed = 0;
+    config.segments[4] = PosSegment{4, kTypeLine, 0, 100, 100000, 100, 0, 0, 0, 0, 0, 0, true};
+    return config;
+}
+
 // What a screen reader calls a widget. A combo box's own name is its current
 // item on this platform; its label comes as a label relation.
 QString AccessibleName(QWidget *w)
@@ -238,6 +248,15 @@ QStringList AuditEverything()
         audit("name page", &w.frame);
         w.next();
         audit("summary page", &w.frame);
+    }
+    {
+        Wizard w(false, PartlyTimed());
+        w.pick("actionCombo", 1);
+        w.find<QRadioButton>("tableRadio")->setChecked(true);
+        w.next();
+        w.next();
+        w.next();
+        audit("summary page of an outline partly without a time", &w.frame);
     }
     {
         PosConfig stored = Outline();

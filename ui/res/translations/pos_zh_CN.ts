@@ -151,6 +151,32 @@ Travel moves: %4</source>
         <source>Generated subprograms</source>
         <translation>生成的子程序</translation>
     </message>
+    <message>
+        <source>Total length: %1 pulses, of which travel %2</source>
+        <extracomment>The summary: the path length of the outline in pulses, and the part of it that moves between contours without cutting.</extracomment>
+        <translation>总长度：%1脉冲，其中空行程%2</translation>
+    </message>
+    <message>
+        <source>Total length: %1 pulses</source>
+        <translation>总长度：%1脉冲</translation>
+    </message>
+    <message>
+        <source>Estimated cycle time: %1 s</source>
+        <translation>估计周期时间：%1秒</translation>
+    </message>
+    <message>
+        <source>Estimated cycle time: at least %1 s</source>
+        <extracomment>The summary: the time of the segments that have one; others have none.</extracomment>
+        <translation>估计周期时间：至少%1秒</translation>
+    </message>
+    <message>
+        <source>Segments whose time cannot be computed: %1</source>
+        <translation>无法计算时间的段数：%1</translation>
+    </message>
+    <message>
+        <source>Their maximum speed is 0 or below their initial speed.</source>
+        <translation>这些段的最高速度为0或低于初始速度。</translation>
+    </message>
 </context>
 <context>
     <name>CGraphicDisplay</name>
