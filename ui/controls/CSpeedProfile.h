@@ -40,6 +40,7 @@ public:
     void setMotion(std::vector<pos::SegmentMotion> motion);
     const std::vector<pos::SegmentMotion> &motion() const { return m_motion; }
     void setSpeedColouring(bool on);
+    bool speedColouring() const { return m_speedColouring; }
 
     // Seconds the timed segments take together.
     double totalTime() const { return m_totalTime; }

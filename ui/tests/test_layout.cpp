@@ -6,6 +6,7 @@
 // reads like the screen, the port lists stay put.
 #include "WidgetTestSupport.h"
 
+#include "controls/CSpeedProfile.h"
 #include "controls/CVSFlexGridHeader.h"
 #include "dialogs/CCoordinateMove.h"
 #include "dialogs/CDrawingOptions.h"
@@ -24,9 +25,11 @@
 #include <QSpinBox>
 #include <QStyleOptionButton>
 #include <QStyleOptionComboBox>
+#include <QTabWidget>
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <optional>
 
 using namespace pos;
@@ -118,6 +121,8 @@ public:
                 checkGrid(grid);
             else if (auto *list = qobject_cast<QListWidget *>(w))
                 checkList(list);
+            else if (auto *profile = qobject_cast<CSpeedProfile *>(w))
+                checkProfile(profile);
         }
     }
 
@@ -212,6 +217,20 @@ private:
         }
     }
 
+    // The texts the profile paints: inside it, none on another.
+    void checkProfile(const CSpeedProfile *profile)
+    {
+        const QList<QRectF> &texts = profile->textRects();
+        for (qsizetype i = 0; i < texts.size(); ++i) {
+            if (!QRectF(profile->rect()).contains(texts[i]))
+                report(profile, QStringLiteral("paints text %1 outside").arg(i));
+            for (qsizetype k = 0; k < i; ++k)
+                if (texts[i].intersects(texts[k]))
+                    report(profile,
+                           QStringLiteral("paints texts %1 and %2 on each other").arg(k).arg(i));
+        }
+    }
+
     QStringList &m_problems;
     QString m_where;
 };
@@ -284,6 +303,14 @@ QStringList AuditEverything()
     show("Drawing options", options);
     CGraphicDisplay display(0);
     show("Trajectory display", display);
+    std::vector<PosSegment> segments;
+    for (const auto &[number, s] : PartlyTimed().segments)
+        segments.push_back(s);
+    const std::unique_ptr<CGraphicDisplay> coloured(ui::ShowSegments(nullptr, segments, 1));
+    coloured->findChild<QCheckBox *>("speedCheck")->setChecked(true);
+    audit("Trajectory display coloured by speed", coloured.get());
+    coloured->findChild<QTabWidget *>("tabs")->setCurrentIndex(1);
+    audit("Speed profile", coloured.get());
     CCoordinateMove move;
     show("Coordinate move", move);
     CSetSpeeds speeds;

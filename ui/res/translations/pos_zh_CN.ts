@@ -188,6 +188,22 @@ Travel moves: %4</source>
         <source>Close</source>
         <translation>关闭</translation>
     </message>
+    <message>
+        <source>Trajectory and speed profile</source>
+        <translation>轨迹和速度曲线</translation>
+    </message>
+    <message>
+        <source>Trajectory</source>
+        <translation>轨迹</translation>
+    </message>
+    <message>
+        <source>Speed profile</source>
+        <translation>速度曲线</translation>
+    </message>
+    <message>
+        <source>Colour by speed</source>
+        <translation>按速度着色</translation>
+    </message>
 </context>
 <context>
     <name>CGraphicShow</name>
