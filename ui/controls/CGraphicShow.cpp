@@ -249,8 +249,8 @@ void CGraphicShow::updateMotion()
 
 QRect CGraphicShow::legendRect() const
 {
-    if (!m_speedColouring || m_primitives.empty())
-        return {};
+    if (!m_speedColouring || (!m_anyTimed && !m_anyUntimed))
+        return {}; // nothing coloured: nothing to explain
     const QFontMetricsF metrics(m_labelFont);
     const double line = metrics.height();
     double contentWidth = metrics.horizontalAdvance(m_legendTitle);

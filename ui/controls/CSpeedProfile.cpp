@@ -262,14 +262,16 @@ void CSpeedProfile::layOut()
         labelWidth = std::max(labelWidth, tick.box.width());
         m_speedTicks.push_back(tick);
     }
-    const double plotLeft = all.left() + labelWidth + kGap + kTick;
+    const double speedLeft = all.left() + labelWidth + kGap + kTick;
 
-    // Time ticks as close as their labels allow; the last label may reach
-    // half its width past the plot.
+    // Time ticks as close as their labels allow; the first and the last
+    // label reach half their width past the plot.
     double step = 0.0;
     double timeLabelWidth = textBox(Number(m_totalTime, 3)).width();
+    double plotLeft = speedLeft;
     double plotRight = all.right();
     for (int round = 0; round < 4; ++round) {
+        plotLeft = std::max(speedLeft, all.left() + timeLabelWidth / 2.0);
         plotRight = all.right() - timeLabelWidth / 2.0;
         const double pixels = plotRight - plotLeft;
         if (pixels < 2.0 * line)

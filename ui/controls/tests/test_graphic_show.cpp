@@ -330,21 +330,6 @@ protected:
     }
 };
 
-TEST_F(SpeedViewTest, MotionIsTheCoresEstimateOfTheSameOutline)
-{
-    const pos::MotionEstimate estimate = pos::EstimateMotion(TimedRecord());
-    ASSERT_EQ(view.motion().size(), estimate.segments.size());
-    for (std::size_t i = 0; i < estimate.segments.size(); ++i) {
-        const pos::SegmentMotion &a = view.motion()[i];
-        const pos::SegmentMotion &b = estimate.segments[i];
-        EXPECT_EQ(std::tuple(a.segment, a.travel, a.problem),
-                  std::tuple(b.segment, b.travel, b.problem));
-        EXPECT_DOUBLE_EQ(a.time, b.time) << i;
-        EXPECT_DOUBLE_EQ(a.peakSpeed, b.peakSpeed) << i;
-    }
-    EXPECT_NEAR(view.motion()[0].time, 0.2999, 1e-12);
-}
-
 // Each segment's stroke in the command line's picture, by segment number.
 QStringList SvgColours(bool speed)
 {
