@@ -42,8 +42,8 @@ void CFinalSet::refresh()
     const pos::MotionEstimate motion = pos::EstimateMotion(*m_pConfig);
     const QString length = QString::number(motion.length, 'f', 2);
     if (motion.travelLength > 0.0)
-        //: The summary: the path length of the outline in pulses, and the part of
-        //: it that moves between contours without cutting.
+        //: The summary: the path length of the outline in pulses, and how much of
+        //: it moves between contours without cutting.
         m_ui.itemList->addItem(tr("Total length: %1 pulses, of which travel %2")
                                    .arg(length, QString::number(motion.travelLength, 'f', 2)));
     else

@@ -153,7 +153,7 @@ Travel moves: %4</source>
     </message>
     <message>
         <source>Total length: %1 pulses, of which travel %2</source>
-        <extracomment>The summary: the path length of the outline in pulses, and the part of it that moves between contours without cutting.</extracomment>
+        <extracomment>The summary: the path length of the outline in pulses, and how much of it moves between contours without cutting.</extracomment>
         <translation>总长度：%1脉冲，其中空行程%2</translation>
     </message>
     <message>
