@@ -1,9 +1,13 @@
 #include "controls/CGraphicShow.h"
 
+#include "geometry/TrajectorySvg.h"
+#include "res/UiText.h"
+
 #include <QFocusEvent>
 #include <QFontMetricsF>
 #include <QHelpEvent>
 #include <QKeyEvent>
+#include <QLinearGradient>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -49,6 +53,21 @@ const QColor kTravel(140, 140, 140);
 const QColor kPreview(175, 40, 150);
 const QColor kScaleBar(60, 60, 60);
 const QColor kOverlayBack(250, 250, 247, 215);
+const QColor kUntimed(0, 0, 0);               // coloured by speed: a segment without a time
+const QColor kHoverHalo(20, 60, 120, 70);     // under a hovered segment coloured by speed
+const QColor kCurrentHalo(225, 105, 20, 110); // under the current one
+
+constexpr double kLegendPadding = 6.0;    // pixels inside the legend's frame
+constexpr double kLegendBarWidth = 120.0; // the colour bar, at least
+constexpr double kLegendBarHeight = 10.0;
+constexpr double kLegendGap = 3.0;     // between the legend's rows
+constexpr double kLegendSwatch = 16.0; // the line before "no time"
+
+// The colour of the speed scale shared with the pictures of the command line.
+QColor SpeedQColor(double speed, double low, double high)
+{
+    return QColor(QString::fromStdString(pos::SpeedColour(speed, low, high)));
+}
 
 QPointF ToQt(pos::Vec2 v)
 {
@@ -100,7 +119,7 @@ CGraphicShow::CGraphicShow(QWidget *parent)
     updateFonts();
     setTexts();
     rebuild();
-    m_view = pos::FitView(m_bounds, width(), height(), kMargin);
+    m_view = fittedView();
 }
 
 CGraphicShow::~CGraphicShow() = default;
@@ -138,7 +157,7 @@ bool CGraphicShow::DrawTrajectory(const std::int32_t *centreX, const std::int32_
         m_inputs = std::move(inputs);
         rebuild();
         m_fitted = true;
-        m_view = pos::FitView(m_bounds, width(), height(), kMargin);
+        m_view = fittedView();
     }
     if (m_mouseKnown && underMouse())
         updateHoverAt(m_lastMousePos);
@@ -164,6 +183,112 @@ void CGraphicShow::setTravelMarks(std::vector<bool> marks)
     m_travelMarks = std::move(marks);
 }
 
+void CGraphicShow::setSpeeds(std::vector<Speeds> speeds)
+{
+    m_speeds = std::move(speeds);
+    updateMotion();
+    if (m_fitted)
+        m_view = fittedView(); // the legend may have grown or shrunk
+    update();
+}
+
+void CGraphicShow::setSpeedColouring(bool on)
+{
+    if (on == m_speedColouring)
+        return;
+    m_speedColouring = on;
+    if (m_fitted)
+        m_view = fittedView();
+    update();
+}
+
+QColor CGraphicShow::segmentColour(int segment) const
+{
+    if (segment < 1 || static_cast<std::size_t>(segment) > m_primitives.size())
+        return {};
+    const auto i = static_cast<std::size_t>(segment - 1);
+    if (m_primitives[i].travel)
+        return kTravel;
+    if (!m_speedColouring)
+        return kSegment;
+    return m_motion[i].timed() ? m_speedColours[i] : kUntimed;
+}
+
+void CGraphicShow::updateMotion()
+{
+    m_motion.clear();
+    m_speedColours.clear();
+    m_anyTimed = false;
+    m_anyUntimed = false;
+    m_lowSpeed = 0.0;
+    m_highSpeed = 0.0;
+    m_motion.reserve(m_primitives.size());
+    for (std::size_t i = 0; i < m_primitives.size(); ++i) {
+        const pos::TrajectoryPrimitive &p = m_primitives[i];
+        const Speeds s = i < m_speeds.size() ? m_speeds[i] : Speeds{};
+        pos::SegmentMotion m
+            = pos::ProfileSegment(pos::DrawnLength(p), s.initialSpeed, s.maxSpeed, s.accDecTime);
+        m.segment = static_cast<std::uint32_t>(i + 1);
+        m.travel = p.travel;
+        if (m.timed()) {
+            // The scale runs over every timed segment, travel moves too, as
+            // in the pictures of the command line.
+            m_lowSpeed = m_anyTimed ? std::min(m_lowSpeed, m.peakSpeed) : m.peakSpeed;
+            m_highSpeed = m_anyTimed ? std::max(m_highSpeed, m.peakSpeed) : m.peakSpeed;
+            m_anyTimed = true;
+        } else if (!m.travel) {
+            m_anyUntimed = true;
+        }
+        m_motion.push_back(m);
+    }
+    m_speedColours.reserve(m_motion.size());
+    for (const pos::SegmentMotion &m : m_motion)
+        m_speedColours.push_back(m.timed() ? SpeedQColor(m.peakSpeed, m_lowSpeed, m_highSpeed)
+                                           : kUntimed);
+}
+
+QRect CGraphicShow::legendRect() const
+{
+    if (!m_speedColouring || (!m_anyTimed && !m_anyUntimed))
+        return {}; // nothing coloured: nothing to explain
+    const QFontMetricsF metrics(m_labelFont);
+    const double line = metrics.height();
+    double contentWidth = metrics.horizontalAdvance(m_legendTitle);
+    double contentHeight = line;
+    if (m_anyTimed) {
+        const double numbers
+            = metrics.horizontalAdvance(QString::number(std::llround(m_lowSpeed)))
+              + metrics.horizontalAdvance(QString::number(std::llround(m_highSpeed)))
+              + 2.0 * kLegendPadding;
+        contentWidth = std::max({contentWidth, kLegendBarWidth, numbers});
+        contentHeight += kLegendGap + kLegendBarHeight + kLegendGap + line;
+    }
+    if (m_anyUntimed) {
+        contentWidth = std::max(contentWidth, kLegendSwatch + kLegendPadding
+                                                  + metrics.horizontalAdvance(m_noTimeText));
+        contentHeight += kLegendGap + line;
+    }
+    const int w = static_cast<int>(std::ceil(contentWidth + 2.0 * kLegendPadding)) + 1;
+    const int h = static_cast<int>(std::ceil(contentHeight + 2.0 * kLegendPadding));
+    const int margin = static_cast<int>(kOverlayMargin);
+    const QRect box(width() - margin - w, margin, w, h);
+    // Never over the scale bar or the point under the mouse.
+    if (box.left() < margin || box.bottom() >= overlayRect().top())
+        return {};
+    return box;
+}
+
+pos::ViewTransform CGraphicShow::fittedView() const
+{
+    // The picture keeps below the legend when there is room for both.
+    const QRect legend = legendRect();
+    const double below = legend.isEmpty() ? 0.0 : legend.bottom() + 1.0 - kMargin / 2.0;
+    const double h = height();
+    if (below <= 0.0 || h - below < 4.0 * kMargin)
+        return pos::FitView(m_bounds, width(), h, kMargin);
+    return pos::Pan(pos::FitView(m_bounds, width(), h - below, kMargin), 0.0, below);
+}
+
 void CGraphicShow::ShowPrimitives(std::vector<pos::TrajectoryPrimitive> primitives)
 {
     m_inputs.clear();
@@ -172,7 +297,7 @@ void CGraphicShow::ShowPrimitives(std::vector<pos::TrajectoryPrimitive> primitiv
     takePrimitives(std::move(primitives));
     m_current = 0;
     m_fitted = true;
-    m_view = pos::FitView(m_bounds, width(), height(), kMargin);
+    m_view = fittedView();
     setHover(0);
     update();
 }
@@ -209,7 +334,7 @@ void CGraphicShow::setPreview(const pos::TrajectoryInput &segment, pos::Vec2 beg
     m_preview->segment = 0;
     updateBounds();
     if (m_fitted)
-        m_view = pos::FitView(m_bounds, width(), height(), kMargin);
+        m_view = fittedView();
     update();
 }
 
@@ -220,7 +345,7 @@ void CGraphicShow::clearPreview()
     m_preview.reset();
     updateBounds();
     if (m_fitted)
-        m_view = pos::FitView(m_bounds, width(), height(), kMargin);
+        m_view = fittedView();
     update();
 }
 
@@ -275,7 +400,7 @@ QSize CGraphicShow::minimumSizeHint() const
 void CGraphicShow::fitToWindow()
 {
     m_fitted = true;
-    m_view = pos::FitView(m_bounds, width(), height(), kMargin);
+    m_view = fittedView();
     if (m_mouseKnown && underMouse())
         updateHoverAt(m_lastMousePos);
     update();
@@ -311,6 +436,7 @@ void CGraphicShow::takePrimitives(std::vector<pos::TrajectoryPrimitive> primitiv
 {
     m_primitives = std::move(primitives);
     m_chainBounds = pos::TrajectoryBounds(m_primitives);
+    updateMotion();
     updateBounds();
     m_labels.clear();
     m_labels.reserve(m_primitives.size());
@@ -339,6 +465,10 @@ void CGraphicShow::setTexts()
     m_axisY = tr("Y");
     //: The point under the mouse in the trajectory view, in whole drawing units.
     m_cursorFormat = tr("X: %1  Y: %2");
+    m_legendTitle = pos::ui::Str(pos::sid::SvgSpeedLegend);
+    //: In the speed legend of the trajectory view: a black segment has no time,
+    //: as its maximum speed is 0 or below its initial speed.
+    m_noTimeText = tr("no time");
     setAccessibleName(tr("Trajectory view"));
     setAccessibleDescription(
         tr("Plus and minus zoom, 0 shows the whole outline, the arrow keys move the view."));
@@ -355,7 +485,7 @@ void CGraphicShow::updateFonts()
 
 double CGraphicShow::fitScale() const
 {
-    return pos::FitView(m_bounds, width(), height(), kMargin).scale;
+    return fittedView().scale;
 }
 
 QString CGraphicShow::segmentText(int segment) const
@@ -383,14 +513,22 @@ QString CGraphicShow::segmentText(int segment) const
         .arg(static_cast<qint64>(std::llround(p.end.y)));
 }
 
-void CGraphicShow::setHover(int segment)
+void CGraphicShow::setHoveredSegment(int segment)
+{
+    setHover(segment, false);
+}
+
+void CGraphicShow::setHover(int segment, bool byMouse)
 {
     const QString text = segmentText(segment);
+    if (text.isEmpty())
+        segment = 0; // nothing drawn there: no segment hovered
     if (segment == m_hovered && text == m_hoverText)
         return;
-    m_hovered = text.isEmpty() ? 0 : segment;
+    m_hovered = segment;
     m_hoverText = text;
-    if (QToolTip::isVisible()) {
+    // A tooltip follows the mouse over this view, not a hover set from outside.
+    if (byMouse && QToolTip::isVisible()) {
         if (m_hoverText.isEmpty())
             QToolTip::hideText();
         else
@@ -429,11 +567,15 @@ void CGraphicShow::changeEvent(QEvent *e)
 {
     if (e->type() == QEvent::LanguageChange) {
         setTexts();
+        if (m_fitted)
+            m_view = fittedView();
         m_hoverText = segmentText(m_hovered);
         emit hoverChanged(m_hovered, m_hoverText);
         update();
     } else if (e->type() == QEvent::FontChange) {
         updateFonts();
+        if (m_fitted)
+            m_view = fittedView();
         update();
     }
     QWidget::changeEvent(e);
@@ -442,7 +584,7 @@ void CGraphicShow::changeEvent(QEvent *e)
 void CGraphicShow::resizeEvent(QResizeEvent *e)
 {
     if (m_fitted || !e->oldSize().isValid()) {
-        m_view = pos::FitView(m_bounds, width(), height(), kMargin);
+        m_view = fittedView();
     } else {
         // Keep what was in the middle of the window in the middle.
         const QSize d = e->size() - e->oldSize();
@@ -800,20 +942,30 @@ void CGraphicShow::paintEvent(QPaintEvent *e)
         return QPen(colour, penWidth, travel ? Qt::DashLine : Qt::SolidLine,
                     travel ? Qt::FlatCap : Qt::RoundCap, Qt::RoundJoin);
     };
+    const auto colourOf = [this](std::size_t i) { return segmentColour(static_cast<int>(i) + 1); };
     for (std::size_t i = 0; i < n; ++i) {
         if (i != current && i != hovered) {
-            painter.setPen(penFor(i, m_primitives[i].travel ? kTravel : kSegment, thin));
+            painter.setPen(penFor(i, colourOf(i), thin));
             paintPrimitive(painter, m_primitives[i], clip);
         }
     }
-    if (hovered < n && hovered != current) {
-        painter.setPen(penFor(hovered, kHover, 2.4));
-        paintPrimitive(painter, m_primitives[hovered], clip);
-    }
-    if (current < n) {
-        painter.setPen(penFor(current, kCurrent, 3.2));
-        paintPrimitive(painter, m_primitives[current], clip);
-    }
+    // Coloured by speed, the hovered and the current segment keep their
+    // colour, picked out by a halo beneath; else they take a colour of their own.
+    const auto pickOut
+        = [&](std::size_t i, const QColor &colour, const QColor &halo, double penWidth) {
+              if (m_speedColouring) {
+                  painter.setPen(penFor(i, halo, penWidth + 5.0));
+                  paintPrimitive(painter, m_primitives[i], clip);
+                  painter.setPen(penFor(i, colourOf(i), penWidth));
+              } else {
+                  painter.setPen(penFor(i, colour, penWidth));
+              }
+              paintPrimitive(painter, m_primitives[i], clip);
+          };
+    if (hovered < n && hovered != current)
+        pickOut(hovered, kHover, kHoverHalo, 2.4);
+    if (current < n)
+        pickOut(current, kCurrent, kCurrentHalo, 3.2);
     // The segment being typed, over the one it replaces.
     paintPreview(painter, clip);
 
@@ -821,18 +973,24 @@ void CGraphicShow::paintEvent(QPaintEvent *e)
     // the hovered segment's claim their place first.
     m_placedArrows.clear();
     if (current < n)
-        paintArrow(painter, m_primitives[current], 1.4, kCurrent);
+        paintArrow(painter, m_primitives[current], 1.4,
+                   m_speedColouring ? colourOf(current) : kCurrent);
     if (m_preview)
         paintArrow(painter, *m_preview, 1.2, kPreview);
     if (hovered < n && hovered != current)
-        paintArrow(painter, m_primitives[hovered], 1.0, kHover);
+        paintArrow(painter, m_primitives[hovered], 1.0,
+                   m_speedColouring ? colourOf(hovered) : kHover);
     for (std::size_t i = 0; i < n; ++i) {
         if (i != current && i != hovered)
-            paintArrow(painter, m_primitives[i], 1.0, m_primitives[i].travel ? kTravel : kSegment);
+            paintArrow(painter, m_primitives[i], 1.0, colourOf(i));
     }
 
-    // Numbers; the current and the hovered segment's claim their place first.
+    // Numbers; the current and the hovered segment's claim their place
+    // first, and none goes under the legend.
     m_placedLabels.clear();
+    const QRect legend = legendRect();
+    if (!legend.isEmpty())
+        m_placedLabels.push_back(QRectF(legend));
     painter.setFont(m_labelFont);
     if (current < n)
         paintLabel(painter, current, kCurrent);
@@ -858,5 +1016,53 @@ void CGraphicShow::paintEvent(QPaintEvent *e)
         }
     }
 
+    paintLegend(painter);
     paintOverlay(painter);
+}
+
+void CGraphicShow::paintLegend(QPainter &painter)
+{
+    const QRect box = legendRect();
+    if (box.isEmpty())
+        return;
+    const QFontMetricsF metrics(m_labelFont);
+    const double line = metrics.height();
+    painter.setFont(m_labelFont);
+    painter.setPen(QPen(kAxis, 1.0));
+    painter.setBrush(kOverlayBack);
+    painter.drawRect(QRectF(box).adjusted(0.5, 0.5, -0.5, -0.5));
+    const double x = box.left() + kLegendPadding;
+    const double w = box.width() - 2.0 * kLegendPadding;
+    double y = box.top() + kLegendPadding;
+    painter.setPen(kLabel);
+    painter.drawText(QRectF(x, y, w, line), Qt::AlignLeft | Qt::AlignVCenter, m_legendTitle);
+    y += line;
+    if (m_anyTimed) {
+        // The scale is linear between five colours: a gradient through them
+        // is the scale itself.
+        y += kLegendGap;
+        QLinearGradient bar(x, 0.0, x + w, 0.0);
+        for (int k = 0; k <= 4; ++k) {
+            const double f = k / 4.0;
+            bar.setColorAt(f, SpeedQColor(m_lowSpeed + f * (m_highSpeed - m_lowSpeed), m_lowSpeed,
+                                          m_highSpeed));
+        }
+        painter.fillRect(QRectF(x, y, w, kLegendBarHeight), bar);
+        y += kLegendBarHeight + kLegendGap;
+        const QString high = QString::number(std::llround(m_highSpeed));
+        painter.drawText(QRectF(x, y, w, line), Qt::AlignRight | Qt::AlignVCenter, high);
+        if (m_highSpeed > m_lowSpeed)
+            painter.drawText(QRectF(x, y, w, line), Qt::AlignLeft | Qt::AlignVCenter,
+                             QString::number(std::llround(m_lowSpeed)));
+        y += line;
+    }
+    if (m_anyUntimed) {
+        y += kLegendGap;
+        painter.setPen(QPen(kUntimed, 2.0, Qt::SolidLine, Qt::FlatCap));
+        painter.drawLine(QPointF(x, y + line / 2.0), QPointF(x + kLegendSwatch, y + line / 2.0));
+        painter.setPen(kLabel);
+        painter.drawText(
+            QRectF(x + kLegendSwatch + kLegendPadding, y, w - kLegendSwatch - kLegendPadding, line),
+            Qt::AlignLeft | Qt::AlignVCenter, m_noTimeText);
+    }
 }

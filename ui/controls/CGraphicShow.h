@@ -14,7 +14,15 @@
 // drawing units; the point under the mouse is shown in the bottom right
 // corner. Travel moves between contours are drawn dashed; a segment being
 // typed (the preview) is drawn dashed in a colour of its own.
+//
+// Given the segments' speeds, the view knows each segment's motion and can
+// colour the path by the highest speed each segment reaches, on the scale of
+// the pictures the command line draws (pos::SpeedColour, from the outline's
+// lowest to its highest peak): travel moves stay grey, a segment whose time
+// cannot be computed is black. A legend in the top right corner gives the
+// scale; a fitted picture keeps below it.
 
+#include "geometry/Motion.h"
 #include "geometry/Trajectory.h"
 
 #include <QColor>
@@ -65,6 +73,31 @@ public:
     // DrawTrajectory.
     void setTravelMarks(std::vector<bool> marks);
 
+    // The speeds of one segment: initial and maximum speed in Hz (pulses per
+    // second along the path), acceleration/deceleration time in ms.
+    struct Speeds
+    {
+        std::uint32_t initialSpeed = 0;
+        std::uint32_t maxSpeed = 0;
+        std::uint32_t accDecTime = 0;
+    };
+    // Speeds per segment, in segment order; a segment without an entry has
+    // speeds 0, so its time cannot be computed. Takes effect at once and
+    // stays for the chains drawn after.
+    void setSpeeds(std::vector<Speeds> speeds);
+    // The motion of each segment drawn, in order (pos::ProfileSegment over
+    // the length the segment draws; segment numbers from 1).
+    const std::vector<pos::SegmentMotion> &motion() const { return m_motion; }
+    // Colours the path by the speed reached, with the legend.
+    void setSpeedColouring(bool on);
+    bool speedColouring() const { return m_speedColouring; }
+    // The colour segment n (1-based) is drawn in when it is neither the
+    // current nor the hovered one; invalid for a segment not drawn.
+    QColor segmentColour(int segment) const;
+    // Where the speed legend is drawn; empty when there is none (colouring
+    // off, nothing drawn, or a window too small to hold it).
+    QRect legendRect() const;
+
     // Shows primitives as they are, in place of a chain of segments (the
     // arranged drawing before rounding), fitted to the window; current and
     // hover work by their order.
@@ -93,6 +126,10 @@ public:
     // The segment under the mouse (1-based; 0 none) and its text, e.g. "3: (30000, 10000)".
     int hoveredSegment() const { return m_hovered; }
     QString hoverText() const { return m_hoverText; }
+    // Hovers segment n from outside the view (another view of the same
+    // outline): it is picked out as if the mouse were on it, and
+    // hoverChanged tells; 0 or a segment not drawn hovers none.
+    void setHoveredSegment(int segment);
     // The area of the world the window shows.
     pos::BoundingBox visibleArea() const;
     // The scale bar's length in drawing units (0 when none is drawn); it is
@@ -133,7 +170,10 @@ private:
     void takePrimitives(std::vector<pos::TrajectoryPrimitive> primitives);
     void updateBounds();
     void setTexts();
-    void setHover(int segment);
+    void setHover(int segment, bool byMouse = true);
+    void updateMotion();
+    pos::ViewTransform fittedView() const;
+    void paintLegend(QPainter &painter);
     void updateHoverAt(QPointF pos);
     QString segmentText(int segment) const;
     void updateFonts();
@@ -164,6 +204,16 @@ private:
     int m_actionMode = 0;
     std::vector<std::int32_t> m_centreModes;
     std::vector<bool> m_travelMarks;
+    std::vector<Speeds> m_speeds;
+
+    // The motion of each primitive and what colouring by speed makes of it.
+    std::vector<pos::SegmentMotion> m_motion;
+    std::vector<QColor> m_speedColours; // per primitive, for the timed ones
+    double m_lowSpeed = 0.0;            // the lowest and highest peak of the timed segments
+    double m_highSpeed = 0.0;
+    bool m_anyTimed = false;
+    bool m_anyUntimed = false; // a segment that cuts and has no time
+    bool m_speedColouring = false;
 
     pos::ViewTransform m_view;
     bool m_fitted = true;
@@ -179,6 +229,8 @@ private:
     QString m_axisX;
     QString m_axisY;
     QString m_cursorFormat;
+    QString m_legendTitle;
+    QString m_noTimeText;
     // Reused across paints.
     pos::ViewPolylines m_flat;
     std::vector<QPointF> m_points;

@@ -1,6 +1,7 @@
 #include "dialogs/CGraphicDisplay.h"
 
 #include "controls/CGraphicShow.h"
+#include "controls/CSpeedProfile.h"
 
 #include <algorithm>
 
@@ -15,6 +16,13 @@ CGraphicDisplay::CGraphicDisplay(std::int32_t count, QWidget *parent)
     for (auto *v : {&a.centreX, &a.centreY, &a.beginX, &a.beginY, &a.endX, &a.endY, &a.type})
         v->assign(n, 0);
     connect(m_ui.closeButton, &QPushButton::clicked, this, &CGraphicDisplay::accept);
+    connect(m_ui.speedCheck, &QCheckBox::toggled, m_ui.display, &CGraphicShow::setSpeedColouring);
+    connect(m_ui.speedCheck, &QCheckBox::toggled, m_ui.profile, &CSpeedProfile::setSpeedColouring);
+    // The segment under the mouse, in either view, is picked out in both.
+    connect(m_ui.display, &CGraphicShow::hoverChanged, m_ui.profile,
+            &CSpeedProfile::setHighlightedSegment);
+    connect(m_ui.profile, &CSpeedProfile::highlightChanged, m_ui.display,
+            &CGraphicShow::setHoveredSegment);
 }
 
 CGraphicShow *CGraphicDisplay::display() const
@@ -37,6 +45,17 @@ void CGraphicDisplay::setTravelMarks(std::vector<bool> marks)
     m_ui.display->setTravelMarks(std::move(marks));
 }
 
+void CGraphicDisplay::setSpeeds(std::vector<CGraphicShow::Speeds> speeds)
+{
+    m_ui.display->setSpeeds(std::move(speeds));
+    m_ui.profile->setMotion(m_ui.display->motion());
+}
+
+CSpeedProfile *CGraphicDisplay::profile() const
+{
+    return m_ui.profile;
+}
+
 void CGraphicDisplay::OnInitDialog()
 {
     if (m_initialised)
@@ -50,6 +69,8 @@ void CGraphicDisplay::OnInitDialog()
     m_ui.display->DrawTrajectory(a.centreX.data(), a.centreY.data(), a.beginX.data(),
                                  a.beginY.data(), a.endX.data(), a.endY.data(), a.type.data(),
                                  m_count, m_current, true);
+    // The profile of what the view now draws.
+    m_ui.profile->setMotion(m_ui.display->motion());
     m_ui.closeButton->setFocus();
 }
 

@@ -4,6 +4,13 @@
 // Close. The caller creates it for a number of segments, fills the seven
 // arrays (element i describes the i-th segment shown) and shows it; the
 // dialog owns the arrays.
+//
+// A second tab shows the speed profile of the same segments from their
+// speeds; the segment under the mouse in either tab is picked out in both.
+// A check box colours the trajectory (and the profile's curves) by the
+// speed each segment reaches.
+
+#include "controls/CGraphicShow.h"
 
 #include <QDialog>
 
@@ -13,7 +20,7 @@
 
 #include "ui_CGraphicDisplay.h"
 
-class CGraphicShow;
+class CSpeedProfile;
 
 class CGraphicDisplay : public QDialog
 {
@@ -41,11 +48,15 @@ public:
     void setActionMode(int mode);
     void setCentreModes(std::vector<std::int32_t> modes);
     void setTravelMarks(std::vector<bool> marks);
+    // Speeds per segment, as the view takes them (without them no segment
+    // has a time, and the profile says so).
+    void setSpeeds(std::vector<CGraphicShow::Speeds> speeds);
 
     // Hands the arrays to the view once; showing the dialog runs it.
     void OnInitDialog();
     bool isInitialised() const { return m_initialised; }
     CGraphicShow *display() const;
+    CSpeedProfile *profile() const;
 
 protected:
     void showEvent(QShowEvent *event) override;

@@ -6,6 +6,7 @@
 // reads like the screen, the port lists stay put.
 #include "WidgetTestSupport.h"
 
+#include "controls/CSpeedProfile.h"
 #include "controls/CVSFlexGridHeader.h"
 #include "dialogs/CCoordinateMove.h"
 #include "dialogs/CDrawingOptions.h"
@@ -24,9 +25,11 @@
 #include <QSpinBox>
 #include <QStyleOptionButton>
 #include <QStyleOptionComboBox>
+#include <QTabWidget>
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <optional>
 
 using namespace pos;
@@ -44,6 +47,16 @@ PosConfig Outline()
         = PosSegment{2, kTypeCw, 0, 100, 70000, 200, 0, 0, 30000, 10000, 20000, 10000};
     config.segments[3]
         = PosSegment{3, kTypeCcw, 1, 100, 60000, 150, 0, 0, 10000, 10000, 20000, 17000};
+    return config;
+}
+
+// The outline with a travel move back to the start, and segment 3 without a
+// time: the summary's longest lines.
+PosConfig PartlyTimed()
+{
+    PosConfig config = Outline();
+    config.segments[3].maxSpeed = 0;
+    config.segments[4] = PosSegment{4, kTypeLine, 0, 100, 100000, 100, 0, 0, 0, 0, 0, 0, true};
     return config;
 }
 
@@ -108,6 +121,8 @@ public:
                 checkGrid(grid);
             else if (auto *list = qobject_cast<QListWidget *>(w))
                 checkList(list);
+            else if (auto *profile = qobject_cast<CSpeedProfile *>(w))
+                checkProfile(profile);
         }
     }
 
@@ -202,6 +217,20 @@ private:
         }
     }
 
+    // The texts the profile paints: inside it, none on another.
+    void checkProfile(const CSpeedProfile *profile)
+    {
+        const QList<QRectF> &texts = profile->textRects();
+        for (qsizetype i = 0; i < texts.size(); ++i) {
+            if (!QRectF(profile->rect()).contains(texts[i]))
+                report(profile, QStringLiteral("paints text %1 outside").arg(i));
+            for (qsizetype k = 0; k < i; ++k)
+                if (texts[i].intersects(texts[k]))
+                    report(profile,
+                           QStringLiteral("paints texts %1 and %2 on each other").arg(k).arg(i));
+        }
+    }
+
     QStringList &m_problems;
     QString m_where;
 };
@@ -240,6 +269,15 @@ QStringList AuditEverything()
         audit("summary page", &w.frame);
     }
     {
+        Wizard w(false, PartlyTimed());
+        w.pick("actionCombo", 1);
+        w.find<QRadioButton>("tableRadio")->setChecked(true);
+        w.next();
+        w.next();
+        w.next();
+        audit("summary page of an outline partly without a time", &w.frame);
+    }
+    {
         PosConfig stored = Outline();
         stored.subprogramName = "POS_EXE";
         Wizard w(true, stored);
@@ -265,6 +303,14 @@ QStringList AuditEverything()
     show("Drawing options", options);
     CGraphicDisplay display(0);
     show("Trajectory display", display);
+    std::vector<PosSegment> segments;
+    for (const auto &[number, s] : PartlyTimed().segments)
+        segments.push_back(s);
+    const std::unique_ptr<CGraphicDisplay> coloured(ui::ShowSegments(nullptr, segments, 1));
+    coloured->findChild<QCheckBox *>("speedCheck")->setChecked(true);
+    audit("Trajectory display coloured by speed", coloured.get());
+    coloured->findChild<QTabWidget *>("tabs")->setCurrentIndex(1);
+    audit("Speed profile", coloured.get());
     CCoordinateMove move;
     show("Coordinate move", move);
     CSetSpeeds speeds;

@@ -1,6 +1,8 @@
 #pragma once
 
-// The summary page: names the subprogram the wizard is about to add.
+// The summary page: names the subprogram the wizard is about to add, and
+// tells the outline's total length and the estimated time of one run of it
+// (see geometry/Motion.h), as the record stands when the page opens.
 
 #include "wizard/CBasePage.h"
 
@@ -16,6 +18,7 @@ public:
 
     explicit CFinalSet(QWidget *parent = nullptr);
 
+    // The lines of the list: the subprogram, then the length and the time.
     QStringList items() const;
 
 protected:

@@ -262,6 +262,7 @@ CGraphicDisplay *ShowSegments(QWidget *parent, const std::vector<PosSegment> &se
     CGraphicDisplay::Arrays &a = display->arrays();
     std::vector<std::int32_t> modes;
     std::vector<bool> travel;
+    std::vector<CGraphicShow::Speeds> speeds;
     for (std::size_t k = 0; k < segments.size(); ++k) {
         const PosSegment &s = segments[k];
         a.type[k] = s.type;
@@ -271,10 +272,12 @@ CGraphicDisplay *ShowSegments(QWidget *parent, const std::vector<PosSegment> &se
         a.centreY[k] = s.centreY;
         modes.push_back(s.centreMode);
         travel.push_back(s.travel);
+        speeds.push_back({s.initialSpeed, s.maxSpeed, s.accDecTime});
     }
     display->setActionMode(actionMode);
     display->setCentreModes(std::move(modes));
     display->setTravelMarks(std::move(travel));
+    display->setSpeeds(std::move(speeds));
     display->open();
     return display;
 }

@@ -5,8 +5,10 @@
 // fitted or redrawn.
 
 #include "controls/CGraphicShow.h"
+#include "geometry/TrajectorySvg.h"
 
 #include <QApplication>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 #include <QWheelEvent>
@@ -293,6 +295,112 @@ TEST_F(GraphicShowTest, PreviewBeginsWhereItIsToldInEitherModeAndTakesNoPartInTh
     view.ShowPrimitives({});
     EXPECT_FALSE(view.preview()) << "an arranged drawing has no segment being typed";
     EXPECT_EQ(view.segmentEnd(1), (pos::Vec2{}));
+}
+
+// --- speeds -----------------------------------------------------------------------
+
+// The worked example, a travel move back to the origin faster than any cut
+// and a line whose maximum speed is 0, absolute; its record for the core.
+const Segs kTimed = {kAbsolute[0], kAbsolute[1], {1, 0, 0, 0, 0}, {1, 0, 5000, 0, 0}};
+const std::vector<CGraphicShow::Speeds> kSpeeds
+    = {{100, 100000, 100}, {100, 70000, 200}, {100, 200000, 50}, {100, 0, 100}};
+
+pos::PosConfig TimedRecord()
+{
+    pos::PosConfig config;
+    config.actionMode = 1;
+    for (std::size_t i = 0; i < kTimed.size(); ++i) {
+        const auto &[type, x, y, cx, cy] = kTimed[i];
+        const auto &[v0, v1, t] = kSpeeds[i];
+        const auto n = static_cast<std::uint32_t>(i + 1);
+        config.segments[n] = pos::PosSegment{n, type, 0, v0, v1, t, 0, 0, x, y, cx, cy, i == 2};
+    }
+    return config;
+}
+
+class SpeedViewTest : public GraphicShowTest
+{
+protected:
+    void SetUp() override
+    {
+        GraphicShowTest::SetUp();
+        view.setTravelMarks({false, false, true, false});
+        view.setSpeeds(kSpeeds);
+        Draw(view, kTimed, 0);
+    }
+};
+
+// Each segment's stroke in the command line's picture, by segment number.
+QStringList SvgColours(bool speed)
+{
+    pos::SvgOptions options;
+    options.speed = speed;
+    const QString svg = QString::fromStdString(pos::TrajectorySvg(TimedRecord(), options).text);
+    QStringList colours;
+    static const QRegularExpression path(
+        uR"re(<path data-segment="\d+"[^>]* stroke="(#[0-9a-f]{6})")re"_s);
+    for (auto it = path.globalMatch(svg); it.hasNext();)
+        colours << it.next().captured(1);
+    return colours;
+}
+
+TEST_F(SpeedViewTest, ColouringBySpeedPaintsAsTheCommandLinesPictures)
+{
+    // The scale runs from 70000 Hz (the arc) to 200000 Hz (the travel move,
+    // which stays grey); the line whose maximum is 0 has no time: black.
+    const auto colours = [this] {
+        QStringList out;
+        for (int n = 1; n <= 4; ++n)
+            out << view.segmentColour(n).name();
+        return out;
+    };
+    const QStringList plain = colours();
+    EXPECT_EQ(plain, SvgColours(false));
+    view.setSpeedColouring(true);
+    EXPECT_EQ(colours(), SvgColours(true));
+    EXPECT_EQ(colours(),
+              (QStringList{QString::fromStdString(pos::SpeedColour(100000, 70000, 200000)),
+                           QString::fromStdString(pos::SpeedColour(70000, 70000, 200000)), plain[2],
+                           u"#000000"_s}));
+    view.grab();
+    view.setSpeedColouring(false);
+    EXPECT_EQ(colours(), plain);
+    EXPECT_FALSE(view.segmentColour(5).isValid()) << "not drawn";
+}
+
+TEST_F(SpeedViewTest, LegendSitsTopRightAndAFittedPictureKeepsBelowIt)
+{
+    EXPECT_TRUE(view.legendRect().isEmpty()) << "colouring off";
+    const pos::ViewTransform plain = view.viewTransform();
+    view.setSpeedColouring(true);
+    const QRect legend = view.legendRect();
+    ASSERT_FALSE(legend.isEmpty());
+    EXPECT_TRUE(view.rect().contains(legend));
+    EXPECT_GT(legend.left(), view.width() / 2);
+    EXPECT_LT(legend.bottom(), view.height() / 4) << "clear of the scale bar and the corner text";
+    const pos::BoundingBox chain = pos::TrajectoryBounds(view.primitives());
+    EXPECT_GT(view.viewTransform().toView({chain.minX, chain.maxY}).y, legend.bottom());
+    view.setSpeedColouring(false);
+    EXPECT_EQ(view.viewTransform(), plain);
+    view.setSpeedColouring(true);
+    view.resize(120, 90);
+    EXPECT_TRUE(view.legendRect().isEmpty()) << "no room";
+    view.grab();
+}
+
+TEST_F(SpeedViewTest, HoverSetFromOutsideIsTheViewsOwn)
+{
+    QSignalSpy spy(&view, &CGraphicShow::hoverChanged);
+    for (auto [set, hovered, text] : {std::tuple(2, 2, u"2: (30000, 10000)"_s),
+                                      {2, 2, u"2: (30000, 10000)"_s}, // no change, no signal
+                                      {9, 0, QString()},
+                                      {-1, 0, QString()},
+                                      {1, 1, u"1: (20000, 0)"_s}}) {
+        view.setHoveredSegment(set);
+        EXPECT_EQ(std::pair(view.hoveredSegment(), view.hoverText()), std::pair(hovered, text));
+    }
+    ASSERT_EQ(spy.size(), 3);
+    EXPECT_EQ(spy.last(), (QVariantList{1, u"1: (20000, 0)"_s}));
 }
 
 } // namespace

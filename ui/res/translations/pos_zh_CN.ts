@@ -151,6 +151,32 @@ Travel moves: %4</source>
         <source>Generated subprograms</source>
         <translation>生成的子程序</translation>
     </message>
+    <message>
+        <source>Total length: %1 pulses, of which travel %2</source>
+        <extracomment>The summary: the path length of the outline in pulses, and how much of it moves between contours without cutting.</extracomment>
+        <translation>总长度：%1脉冲，其中空行程%2</translation>
+    </message>
+    <message>
+        <source>Total length: %1 pulses</source>
+        <translation>总长度：%1脉冲</translation>
+    </message>
+    <message>
+        <source>Estimated cycle time: %1 s</source>
+        <translation>估计周期时间：%1秒</translation>
+    </message>
+    <message>
+        <source>Estimated cycle time: at least %1 s</source>
+        <extracomment>The summary: the time of the segments that have one; others have none.</extracomment>
+        <translation>估计周期时间：至少%1秒</translation>
+    </message>
+    <message>
+        <source>Segments whose time cannot be computed: %1</source>
+        <translation>无法计算时间的段数：%1</translation>
+    </message>
+    <message>
+        <source>Their maximum speed is 0 or below their initial speed.</source>
+        <translation>这些段的最高速度为0或低于初始速度。</translation>
+    </message>
 </context>
 <context>
     <name>CGraphicDisplay</name>
@@ -161,6 +187,22 @@ Travel moves: %4</source>
     <message>
         <source>Close</source>
         <translation>关闭</translation>
+    </message>
+    <message>
+        <source>Trajectory and speed profile</source>
+        <translation>轨迹和速度曲线</translation>
+    </message>
+    <message>
+        <source>Trajectory</source>
+        <translation>轨迹</translation>
+    </message>
+    <message>
+        <source>Speed profile</source>
+        <translation>速度曲线</translation>
+    </message>
+    <message>
+        <source>Colour by speed</source>
+        <translation>按速度着色</translation>
     </message>
 </context>
 <context>
@@ -195,6 +237,11 @@ Travel moves: %4</source>
         <source>%1: (%2, %3) relative, ends at (%4, %5)</source>
         <extracomment>Hovering a segment in incremental mode: its number, its end point as entered (relative to where the segment begins) and where it ends on the drawing.</extracomment>
         <translation>%1：相对终点 (%2, %3)，实际终点 (%4, %5)</translation>
+    </message>
+    <message>
+        <source>no time</source>
+        <extracomment>In the speed legend of the trajectory view: a black segment has no time, as its maximum speed is 0 or below its initial speed.</extracomment>
+        <translation>无法计算时间</translation>
     </message>
 </context>
 <context>
@@ -500,6 +547,40 @@ Travel moves: %4</source>
     <message>
         <source>Segments</source>
         <translation>线段表</translation>
+    </message>
+</context>
+<context>
+    <name>CSpeedProfile</name>
+    <message>
+        <source>Speed (Hz)</source>
+        <extracomment>The speed axis of the speed profile: path speed in pulses per second.</extracomment>
+        <translation>速度（Hz）</translation>
+    </message>
+    <message>
+        <source>Not shown, their time cannot be computed: segments %1</source>
+        <extracomment>Below the speed profile; %1 lists segment numbers, e.g. &quot;3, 5&quot;.</extracomment>
+        <translation>无法计算时间而未显示的段：%1</translation>
+    </message>
+    <message>
+        <source>No speed profile: the time of the segments cannot be computed, as their maximum speed is 0 or below their initial speed.</source>
+        <translation>无速度曲线：各段的最高速度为0或低于初始速度，无法计算其时间。</translation>
+    </message>
+    <message>
+        <source>No speed profile: there are no segments, or they have no length.</source>
+        <translation>无速度曲线：没有线段，或线段长度为0。</translation>
+    </message>
+    <message>
+        <source>%1: from %2 s for %3 s, up to %4 Hz</source>
+        <extracomment>Hovering a segment in the speed profile: its number, when it starts, how long it takes (seconds) and the highest speed it reaches (Hz).</extracomment>
+        <translation>%1：从%2秒开始，用时%3秒，最高%4 Hz</translation>
+    </message>
+    <message>
+        <source>Speed profile</source>
+        <translation>速度曲线</translation>
+    </message>
+    <message>
+        <source>The path speed over time, segment after segment.</source>
+        <translation>各段依次的路径速度随时间的变化。</translation>
     </message>
 </context>
 <context>
