@@ -119,7 +119,7 @@ SvgPicture TrajectorySvg(const PosConfig &config, const SvgOptions &options)
     double low = 0.0, high = 0.0;
     bool anyTimed = false;
     for (const SegmentMotion &m : motion.segments)
-        if (m.timed()) {
+        if (m.timed() && !m.travel) { // travel moves stay grey: not on the scale
             low = anyTimed ? std::min(low, m.peakSpeed) : m.peakSpeed;
             high = anyTimed ? std::max(high, m.peakSpeed) : m.peakSpeed;
             anyTimed = true;

@@ -230,9 +230,9 @@ void CGraphicShow::updateMotion()
             = pos::ProfileSegment(pos::DrawnLength(p), s.initialSpeed, s.maxSpeed, s.accDecTime);
         m.segment = static_cast<std::uint32_t>(i + 1);
         m.travel = p.travel;
-        if (m.timed()) {
-            // The scale runs over every timed segment, travel moves too, as
-            // in the pictures of the command line.
+        // The scale runs over the segments drawn in its colours: travel
+        // moves stay grey, as in the pictures of the command line.
+        if (m.timed() && !m.travel) {
             m_lowSpeed = m_anyTimed ? std::min(m_lowSpeed, m.peakSpeed) : m.peakSpeed;
             m_highSpeed = m_anyTimed ? std::max(m_highSpeed, m.peakSpeed) : m.peakSpeed;
             m_anyTimed = true;

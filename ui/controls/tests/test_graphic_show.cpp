@@ -346,8 +346,9 @@ QStringList SvgColours(bool speed)
 
 TEST_F(SpeedViewTest, ColouringBySpeedPaintsAsTheCommandLinesPictures)
 {
-    // The scale runs from 70000 Hz (the arc) to 200000 Hz (the travel move,
-    // which stays grey); the line whose maximum is 0 has no time: black.
+    // The scale runs from 70000 Hz (the arc) to 100000 Hz (the line): the
+    // travel move's 200000 Hz is not on it, since it stays grey. The line
+    // whose maximum is 0 has no time: black.
     const auto colours = [this] {
         QStringList out;
         for (int n = 1; n <= 4; ++n)
@@ -359,8 +360,8 @@ TEST_F(SpeedViewTest, ColouringBySpeedPaintsAsTheCommandLinesPictures)
     view.setSpeedColouring(true);
     EXPECT_EQ(colours(), SvgColours(true));
     EXPECT_EQ(colours(),
-              (QStringList{QString::fromStdString(pos::SpeedColour(100000, 70000, 200000)),
-                           QString::fromStdString(pos::SpeedColour(70000, 70000, 200000)), plain[2],
+              (QStringList{QString::fromStdString(pos::SpeedColour(100000, 70000, 100000)),
+                           QString::fromStdString(pos::SpeedColour(70000, 70000, 100000)), plain[2],
                            u"#000000"_s}));
     view.grab();
     view.setSpeedColouring(false);
