@@ -92,9 +92,10 @@ void CPosWizardDlg::placePage(std::size_t i)
     }
     p->OnInitDialog();
     // The page area grows to what each page needs as it comes, and never
-    // shrinks: a page never has less room than one shown before it, and a
-    // wrapped text gets the height it needs at the narrowest width.
-    QSize need = p->minimumSizeHint();
+    // shrinks: a page never has less room than one shown before it. A page
+    // is not narrowed below the width it prefers, so that its wrapped texts
+    // need no more lines than they have there.
+    QSize need = p->minimumSizeHint().expandedTo(QSize(p->sizeHint().width(), 0));
     if (QLayout *layout = p->layout(); layout && layout->hasHeightForWidth())
         need.setHeight(std::max(need.height(), layout->totalHeightForWidth(need.width())));
     m_ui.pageFrame->setMinimumSize(m_ui.pageFrame->minimumSize().expandedTo(need));
