@@ -228,6 +228,10 @@ TEST_F(GridTest, ColumnZeroStaysInViewWhileTheGridScrollsSideways)
         EXPECT_EQ(g->visualRect(index(3, 0)).left(), 0) << way;
         EXPECT_EQ(frozen(), unscrolled) << way << ": header and cells painted alike";
     }
+    // Back to the left: the cell comes out from under column 0, not behind it.
+    bar->setValue(bar->maximum());
+    g->select(4, 1);
+    EXPECT_GE(g->visualRect(g->currentIndex()).left(), w0);
 }
 
 TEST_F(GridTest, FrozenColumnTakesClicksKeysAndEditsWhereItShows)
