@@ -23,6 +23,9 @@ function(pos_add_test name)
     target_compile_definitions(${name} PRIVATE
         POS_TEST_DATA_DIR="${POS_TEST_DATA_DIR}")
     pos_set_warnings(${name})
+    if(TARGET wine_prefix)
+        add_dependencies(${name} wine_prefix) # discovery runs the program
+    endif()
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
 endfunction()
 
