@@ -6,6 +6,10 @@
 #include <cstdlib>
 #include <iterator>
 
+#if defined(_WIN32)
+#include <windows.h>
+#endif
+
 namespace pos {
 
 namespace {
@@ -415,6 +419,8 @@ constexpr Entry kTable[] = {
      "线段超过%d段"},
     {50601, "a configuration code 0, 1, 10 or 11",
      "配置码0、1、10或11"},
+    {50700, "another program has the file open; close it there and try again",
+     "另一个程序正在使用该文件；请在那里关闭它后重试"},
 };
 // clang-format on
 
@@ -465,7 +471,11 @@ Lang LanguageFromEnvironment()
         if (value && *value)
             return LanguageFromLocale(value);
     }
+#if defined(_WIN32)
+    return PRIMARYLANGID(::GetUserDefaultUILanguage()) == LANG_CHINESE ? Lang::Zh : Lang::En;
+#else
     return Lang::En;
+#endif
 }
 
 std::string_view Text(int id, Lang lang)

@@ -23,7 +23,9 @@ Lang CurrentLanguage();
 // Picks the language from a locale name such as "zh_CN.UTF-8" (Chinese for
 // any "zh" locale, English otherwise).
 Lang LanguageFromLocale(std::string_view locale);
-// The language of the process environment (LC_ALL, LC_MESSAGES, LANG).
+// The language of the process environment (LC_ALL, LC_MESSAGES, LANG). On
+// Windows, where these are seldom set, the user's display language when
+// none of them is.
 Lang LanguageFromEnvironment();
 
 // Returns the text of a string id, or an empty view for an unknown id.
@@ -208,6 +210,7 @@ enum : int {
     OutOfMemory = 50599,
     PouTooManySegments = 50600,
     ConfigurationCodes = 50601,
+    ErrInUse = 50700, // Windows: another program holds the file open without sharing it
 };
 } // namespace sid
 
