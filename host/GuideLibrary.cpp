@@ -32,7 +32,10 @@ void *Open(const std::string &path, std::string &reason)
 template<typename Fn>
 Fn Resolve(void *library, const char *name)
 {
-    return reinterpret_cast<Fn>(::GetProcAddress(static_cast<HMODULE>(library), name));
+    // Through void (*)(), the type that stands for any function pointer.
+    const auto entry
+        = reinterpret_cast<void (*)()>(::GetProcAddress(static_cast<HMODULE>(library), name));
+    return reinterpret_cast<Fn>(entry);
 }
 
 std::filesystem::path ExecutablePath()
