@@ -38,3 +38,23 @@ if(CMAKE_CROSSCOMPILING_EMULATOR AND POS_WINE_PREFIX)
         VERBATIM)
     add_custom_target(wine_prefix ALL DEPENDS ${POS_WINE_PREFIX}.made)
 endif()
+
+# The tests' Wine session, a CTest fixture that every test of the build needs
+# (POS_TEST_FIXTURES): one Wine server for all of them, kept for a minute
+# after the last program ends, with Wine's background processes (services,
+# devices) started once with no output of their own. Otherwise each program
+# starts them anew, and they keep the program's output open until the server
+# ends, seconds after it. Nothing of the session may hold the output of the
+# test that starts it, or CTest would wait for the server's end.
+function(pos_add_wine_session)
+    if(NOT CMAKE_CROSSCOMPILING_EMULATOR OR NOT POS_WINESERVER)
+        return()
+    endif()
+    list(JOIN POS_WINE_ENV " " wine_env)
+    add_test(NAME wine.session_start
+        COMMAND sh -c "{ ${wine_env} ${POS_WINESERVER} -p60 && ${wine_env} ${POS_WINE64} wineboot; } </dev/null >/dev/null 2>&1")
+    add_test(NAME wine.session_end COMMAND sh -c "${wine_env} ${POS_WINESERVER} -k || true")
+    set_tests_properties(wine.session_start PROPERTIES FIXTURES_SETUP wine_session)
+    set_tests_properties(wine.session_end PROPERTIES FIXTURES_CLEANUP wine_session)
+    set(POS_TEST_FIXTURES wine_session PARENT_SCOPE)
+endfunction()

@@ -26,7 +26,12 @@ function(pos_add_test name)
     if(TARGET wine_prefix)
         add_dependencies(${name} wine_prefix) # discovery runs the program
     endif()
-    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
+    if(POS_TEST_FIXTURES)
+        gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
+                             PROPERTIES FIXTURES_REQUIRED "${POS_TEST_FIXTURES}")
+    else()
+        gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
+    endif()
 endfunction()
 
 # A widget test: GoogleTest with a QApplication on the offscreen platform.

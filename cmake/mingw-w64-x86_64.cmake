@@ -23,10 +23,11 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 
 # Debian puts wine64 outside PATH unless the package wine is installed too.
 find_program(POS_WINE64 NAMES wine64 PATHS /usr/lib/wine NO_CMAKE_FIND_ROOT_PATH)
+find_program(POS_WINESERVER NAMES wineserver PATHS /usr/lib/wine NO_CMAKE_FIND_ROOT_PATH)
 if(POS_WINE64)
     # A prefix per build tree (made by the target wine_prefix), no debug
     # chatter, and no display: the programs are console programs.
     set(POS_WINE_PREFIX ${CMAKE_BINARY_DIR}/wine-prefix)
-    set(CMAKE_CROSSCOMPILING_EMULATOR
-        env -u DISPLAY WINEPREFIX=${POS_WINE_PREFIX} WINEARCH=win64 WINEDEBUG=-all ${POS_WINE64})
+    set(POS_WINE_ENV env -u DISPLAY WINEPREFIX=${POS_WINE_PREFIX} WINEARCH=win64 WINEDEBUG=-all)
+    set(CMAKE_CROSSCOMPILING_EMULATOR ${POS_WINE_ENV} ${POS_WINE64})
 endif()

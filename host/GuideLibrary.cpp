@@ -7,7 +7,7 @@
 #include <vector>
 
 #if defined(_WIN32)
-#include <windows.h>
+#include "guide/WindowsFile.h"
 #else
 #include <dlfcn.h>
 #endif
@@ -25,7 +25,7 @@ void *Open(const std::string &path, std::string &reason)
     const std::filesystem::path file(std::u8string(begin, begin + path.size()));
     HMODULE module = ::LoadLibraryW(file.c_str());
     if (!module)
-        reason = std::system_category().message(static_cast<int>(::GetLastError()));
+        reason = win::ErrorText(::GetLastError()); // in UTF-8, whatever the system's language
     return reinterpret_cast<void *>(module);
 }
 

@@ -86,3 +86,9 @@ if(NOT err STREQUAL "项目/无.json: 无法打开文件：文件或目录不存
     message(FATAL_ERROR "unexpected message: \"${err}\"")
 endif()
 run(2 none frobnicate)
+# A wizard library that cannot be loaded is refused with the reason, named as
+# typed (on Windows through LoadLibraryW).
+run(1 none new --plugin 向导/无.so --lang zh)
+if(NOT err MATCHES "^pos-host: .*向导/无.so")
+    message(FATAL_ERROR "unexpected message: \"${err}\"")
+endif()
