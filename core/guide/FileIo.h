@@ -48,7 +48,8 @@ namespace pos {
 //   written and the link kept.
 // - A folder is refused (EISDIR); a device (NUL, CON, COM1, also as a file
 //   name such as "NUL.txt" in any folder) or a pipe is refused as not a
-//   regular file (message 50205 with 50593): nothing is written to it.
+//   regular file (message 50205 with 50593): nothing is written to it. A
+//   stream of a file ("out.il:extra") is refused as an invalid name.
 Status WriteWholeFile(const std::string &path, std::string_view text);
 
 // The absolute path of the file at path once every link is followed; empty

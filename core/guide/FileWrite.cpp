@@ -441,6 +441,17 @@ Diagnostic Failure(const std::string &path, DWORD error)
     return win::Failure(sid::FileCannotWrite, path, error);
 }
 
+// True when path names a stream of a file ("out.il:extra"): a colon past a
+// drive's ("C:"). Replacing "the file" there would replace the whole file.
+bool NamesAStream(std::wstring_view path)
+{
+    if (path.starts_with(LR"(\\?\UNC\)"))
+        path.remove_prefix(8);
+    else if (path.starts_with(LR"(\\?\)") || path.starts_with(LR"(\\.\)"))
+        path.remove_prefix(4);
+    return path.starts_with(L':') || path.find(L':', 2) != std::wstring_view::npos;
+}
+
 // The folder part of path, with its closing separator ("" when there is
 // none, "C:" for "C:name"), and the file name.
 std::pair<std::wstring, std::wstring> SplitPath(const std::wstring &path)
@@ -693,6 +704,8 @@ Status WriteWholeFile(const std::string &path, std::string_view text)
     std::wstring wide;
     if (const DWORD error = win::SystemPath(path, wide))
         return Failure(path, error);
+    if (NamesAStream(wide))
+        return Failure(path, ERROR_INVALID_NAME);
     Standing standing;
     if (const DWORD error = Look(wide, standing))
         return Failure(path, error);

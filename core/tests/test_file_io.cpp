@@ -13,6 +13,8 @@
 #include <tuple>
 
 #if defined(_WIN32)
+#include "guide/WindowsFile.h"
+
 #include <aclapi.h>
 #include <process.h>
 #include <sddl.h>
@@ -369,20 +371,29 @@ TEST_F(FileIo, WindowsFileHeldOpenByAnotherProgramIsLeftWhole)
 }
 
 // Devices and pipes are no files to replace: NUL (also as a name in any
-// folder) and a named pipe are refused, and nothing is made beside them.
-TEST_F(FileIo, WindowsDevicesAndPipesAreRefused)
+// folder) and a named pipe are refused, and so is a stream of a file, whose
+// replacement would replace the file. Nothing is made or changed.
+TEST_F(FileIo, WindowsDevicesPipesAndStreamsAreRefused)
 {
     const std::string pipe = R"(\\.\pipe\pos_fileio_)" + std::to_string(::getpid());
     const HANDLE server = ::CreateNamedPipeA(pipe.c_str(), PIPE_ACCESS_INBOUND, PIPE_TYPE_BYTE, 1,
                                              0, 0, 0, nullptr);
     ASSERT_NE(server, INVALID_HANDLE_VALUE);
-    for (const std::string &path : {std::string("NUL"), Path("NUL"), pipe})
-        EXPECT_EQ(Why(WriteWholeFile(path, "x").error()),
-                  path
-                      + ": the file cannot be written: not a regular file (a pipe, a device or "
-                        "a socket)");
+    std::ofstream(Path("out"), std::ios::binary) << "old";
+    const std::string notRegular
+        = ": the file cannot be written: not a regular file (a pipe, a device or a socket)";
+    const std::pair<std::string, std::string> rows[] = {
+        {"NUL", "NUL" + notRegular},
+        {Path("NUL"), Path("NUL") + notRegular},
+        {pipe, pipe + notRegular},
+        {Path("out") + ":extra",
+         Path("out") + ":extra: the file cannot be written: " + win::ErrorText(ERROR_INVALID_NAME)},
+    };
+    for (const auto &[path, message] : rows)
+        EXPECT_EQ(Why(WriteWholeFile(path, "x").error()), message);
     ::CloseHandle(server);
-    EXPECT_EQ(Entries(), 0u);
+    EXPECT_EQ(Contents(Path("out")), "old");
+    EXPECT_EQ(Entries(), 1u);
 }
 
 // A link leads to the file written, the link stays; a link that leads
