@@ -23,7 +23,15 @@ function(pos_add_test name)
     target_compile_definitions(${name} PRIVATE
         POS_TEST_DATA_DIR="${POS_TEST_DATA_DIR}")
     pos_set_warnings(${name})
-    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
+    if(TARGET wine_prefix)
+        add_dependencies(${name} wine_prefix) # discovery runs the program
+    endif()
+    if(POS_TEST_FIXTURES)
+        gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
+                             PROPERTIES FIXTURES_REQUIRED "${POS_TEST_FIXTURES}")
+    else()
+        gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
+    endif()
 endfunction()
 
 # A widget test: GoogleTest with a QApplication on the offscreen platform.

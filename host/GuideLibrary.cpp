@@ -7,7 +7,7 @@
 #include <vector>
 
 #if defined(_WIN32)
-#include <windows.h>
+#include "guide/WindowsFile.h"
 #else
 #include <dlfcn.h>
 #endif
@@ -25,14 +25,17 @@ void *Open(const std::string &path, std::string &reason)
     const std::filesystem::path file(std::u8string(begin, begin + path.size()));
     HMODULE module = ::LoadLibraryW(file.c_str());
     if (!module)
-        reason = std::system_category().message(static_cast<int>(::GetLastError()));
+        reason = win::ErrorText(::GetLastError()); // in UTF-8, whatever the system's language
     return reinterpret_cast<void *>(module);
 }
 
 template<typename Fn>
 Fn Resolve(void *library, const char *name)
 {
-    return reinterpret_cast<Fn>(::GetProcAddress(static_cast<HMODULE>(library), name));
+    // Through void (*)(), the type that stands for any function pointer.
+    const auto entry
+        = reinterpret_cast<void (*)()>(::GetProcAddress(static_cast<HMODULE>(library), name));
+    return reinterpret_cast<Fn>(entry);
 }
 
 std::filesystem::path ExecutablePath()

@@ -24,7 +24,6 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 #include <new>
 #include <optional>
 #include <ostream>
@@ -462,10 +461,25 @@ int ImportDxf(const Options &options, std::ostream &out, std::ostream &err, Lang
     }
 }
 
+// The file name of a path without its extension ("a/b.il" gives "b"), as
+// std::filesystem::path::stem gives it, on the UTF-8 text itself.
+std::string Stem(const std::string &path)
+{
+#if defined(_WIN32)
+    const std::size_t separator = path.find_last_of("/\\:");
+#else
+    const std::size_t separator = path.rfind('/');
+#endif
+    std::string name = separator == std::string::npos ? path : path.substr(separator + 1);
+    const std::size_t dot = name.rfind('.');
+    if (dot != std::string::npos && dot != 0 && name != "..")
+        name.resize(dot);
+    return name;
+}
+
 int Decode(const Options &options, std::ostream &out, std::ostream &err, Lang lang)
 {
-    const std::string name
-        = options.name ? *options.name : std::filesystem::path(options.input).stem().string();
+    const std::string name = options.name ? *options.name : Stem(options.input);
     const auto read
         = [&name](std::string_view text) { return ParsePou(text, name, NewPageDefaults()); };
     const std::optional<PosConfig> config = Load(options.input, read, err, lang);

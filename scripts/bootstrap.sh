@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the build, the tests and the wizard need.
-# Does nothing when they are all there.
+# Installs the Debian 12 packages the build, the tests and the wizard need,
+# and the Windows build's: MinGW-w64 and wine64 (its console programs need no
+# more of Wine). Does nothing when they are all there.
 set -euo pipefail
 
 packages=(
@@ -8,6 +9,7 @@ packages=(
     libgtest-dev libbenchmark-dev nlohmann-json3-dev
     qt6-base-dev qt6-svg-dev qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
     libgl-dev xvfb xauth fonts-wqy-microhei
+    g++-mingw-w64-x86-64-posix wine64
 )
 
 missing=()

@@ -34,7 +34,27 @@ namespace pos {
 //   regular file there.
 // - A directory is refused (EISDIR); so is any other kind of file (block
 //   devices, sockets: message 50542).
+// On Windows (path in UTF-8):
+// - A regular file, or a new one, is written whole or not at all through a
+//   temporary file beside it, given the old file's access list and plain
+//   attributes before any byte is written, flushed and renamed over path
+//   (MoveFileExW, write-through; a new file replaces nothing that appeared
+//   meanwhile). Since no file can be renamed over while a program has it
+//   open, a file held open is tried again for about a second; one held
+//   longer is refused unchanged (message 50700 when the holder does not
+//   share it). Stale temporaries are removed as above.
+// - A file with other hard links, or in a folder that refuses new files, is
+//   rewritten in place as above; a symbolic link is followed, its target
+//   written and the link kept.
+// - A folder is refused (EISDIR); a device (NUL, CON, COM1, also as a file
+//   name such as "NUL.txt" in any folder) or a pipe is refused as not a
+//   regular file (message 50205 with 50593): nothing is written to it. A
+//   stream of a file ("out.il:extra") is refused as an invalid name.
 Status WriteWholeFile(const std::string &path, std::string_view text);
+
+// The absolute path of the file at path once every link is followed; empty
+// when there is no file there or it cannot be reached.
+std::string RealPath(const std::string &path);
 
 // The name of WriteWholeFile's temporaries of a file begins with this: a
 // fixed part and a hash of the file's name (the last part of its path).

@@ -1,13 +1,18 @@
 #include "guide/FileRead.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <new>
 #include <system_error>
 #include <utility>
 
+#if defined(_WIN32)
+#include "guide/WindowsFile.h"
+#else
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 namespace pos {
 
@@ -40,7 +45,7 @@ Diagnostic SystemFailure(int id, const std::string &file, int error)
     if (const int text = ErrnoText(error))
         d.args.emplace_back(TextId{text});
     else
-        d.detail = std::system_category().message(error);
+        d.detail = std::generic_category().message(error);
     return d;
 }
 
@@ -56,6 +61,7 @@ std::string LimitText(std::uint64_t limit)
     return std::to_string(limit) + " B";
 }
 
+#if !defined(_WIN32)
 // True when the open file is the standard input this process was given.
 bool IsStandardInput(const struct stat &info)
 {
@@ -64,19 +70,20 @@ bool IsStandardInput(const struct stat &info)
     return ::fstat(STDIN_FILENO, &input) == 0 && input.st_dev == info.st_dev
            && input.st_ino == info.st_ino;
 }
+#endif
 
 } // namespace
 
-InputFile::InputFile(std::string path, int fd, std::uint64_t size, std::uint64_t limit)
+InputFile::InputFile(std::string path, Handle handle, std::uint64_t size, std::uint64_t limit)
     : m_path(std::move(path))
-    , m_fd(fd)
+    , m_handle(handle)
     , m_size(size)
     , m_limit(limit)
 {}
 
 InputFile::InputFile(InputFile &&other) noexcept
     : m_path(std::move(other.m_path))
-    , m_fd(std::exchange(other.m_fd, -1))
+    , m_handle(std::exchange(other.m_handle, kNoHandle))
     , m_size(other.m_size)
     , m_limit(other.m_limit)
     , m_read(other.m_read)
@@ -84,8 +91,13 @@ InputFile::InputFile(InputFile &&other) noexcept
 
 InputFile::~InputFile()
 {
-    if (m_fd >= 0)
-        ::close(m_fd);
+#if defined(_WIN32)
+    if (m_handle != kNoHandle)
+        ::CloseHandle(m_handle);
+#else
+    if (m_handle >= 0)
+        ::close(m_handle);
+#endif
 }
 
 Diagnostic InputFile::Failure(int error) const
@@ -98,6 +110,51 @@ Diagnostic InputFile::TooLarge() const
     return Diagnostic{.id = sid::FileOverLimit, .args = {LimitText(m_limit)}, .file = m_path};
 }
 
+#if defined(_WIN32)
+Result<InputFile> InputFile::Open(const std::string &path, std::uint64_t limit)
+{
+    std::wstring wide;
+    if (const DWORD error = win::SystemPath(path, wide))
+        return win::Failure(sid::FileCannotOpen, path, error);
+    // A folder opens too (FILE_FLAG_BACKUP_SEMANTICS), to be refused as one;
+    // a device or a pipe is refused before anything is read from it.
+    win::Handle handle(::CreateFileW(wide.c_str(), GENERIC_READ, win::kShareAll, nullptr,
+                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!handle) {
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_PIPE_BUSY) // a pipe whose every instance is taken
+            return win::Failure(sid::FileCannotOpen, path, error);
+    }
+    win::Kind kind = win::Kind::Other;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (handle) {
+        if (const DWORD error = win::KindOf(handle.get(), kind, info))
+            return win::Failure(sid::FileCannotOpen, path, error);
+    }
+    if (kind == win::Kind::Folder)
+        return SystemFailure(sid::FileCannotOpen, path, EISDIR);
+    if (kind != win::Kind::Regular)
+        return Diagnostic{
+            .id = sid::FileCannotOpen, .args = {TextId{sid::FileNotRegular}}, .file = path};
+    const std::uint64_t size = (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
+    InputFile file(path, handle.release(), size, limit);
+    if (size > limit)
+        return file.TooLarge();
+    return file;
+}
+
+Result<std::size_t> InputFile::Read(char *buffer, std::size_t n)
+{
+    DWORD got = 0;
+    const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(n, DWORD{1} << 30));
+    if (!::ReadFile(m_handle, buffer, wanted, &got, nullptr))
+        return win::Failure(sid::FileCannotOpen, m_path, ::GetLastError());
+    m_read += got;
+    if (m_read > m_limit)
+        return TooLarge();
+    return std::size_t{got};
+}
+#else
 Result<InputFile> InputFile::Open(const std::string &path, std::uint64_t limit)
 {
     int fd = -1;
@@ -131,7 +188,7 @@ Result<InputFile> InputFile::Open(const std::string &path, std::uint64_t limit)
 Result<std::size_t> InputFile::Read(char *buffer, std::size_t n)
 {
     for (;;) {
-        const ssize_t got = ::read(m_fd, buffer, n);
+        const ssize_t got = ::read(m_handle, buffer, n);
         if (got < 0) {
             if (errno == EINTR)
                 continue;
@@ -143,6 +200,7 @@ Result<std::size_t> InputFile::Read(char *buffer, std::size_t n)
         return static_cast<std::size_t>(got);
     }
 }
+#endif
 
 Result<std::string> ReadWholeFile(const std::string &path, std::uint64_t limit)
 {

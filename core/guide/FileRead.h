@@ -1,11 +1,13 @@
 #pragma once
 
-// Reading input files whole. An input is opened once and checked on the open
-// descriptor: a regular file, or the standard input the process was given; a
-// directory, a device or a pipe named by its path is refused without waiting
-// for it. Every input has a size limit, checked before and while reading. A
-// failure names the file; the common system reasons are texts of the string
-// table, in both languages, the rest the system's own text (strerror).
+// Reading input files whole, in binary: the bytes as the file holds them. An
+// input is opened once and checked on the open descriptor: a regular file, or
+// (on POSIX systems) the standard input the process was given; a directory, a
+// device or a pipe named by its path is refused without waiting for it. On
+// Windows the path is UTF-8, opened through the wide calls, and the file may
+// be written, renamed or removed by others while it is read. Every input has a size limit, checked
+// before and while reading. A failure names the file; the common system reasons are texts of the
+// string table, in both languages, the rest the system's own text (strerror).
 
 #include "res/Diagnostic.h"
 
@@ -20,7 +22,7 @@ constexpr std::uint64_t kMaxTextFileBytes = std::uint64_t{64} << 20;
 
 // A failure of the system call behind message id (50106, 50205, ...) on the
 // file: the detail is the reason in words, a string-table text for the
-// common errno values (ErrnoText).
+// common errno values (ErrnoText), else the C library's text of the value.
 Diagnostic SystemFailure(int id, const std::string &file, int error);
 // The string-table text of an errno value, 0 when there is none.
 int ErrnoText(int error);
@@ -48,10 +50,18 @@ public:
     Diagnostic Failure(int error) const;
 
 private:
-    InputFile(std::string path, int fd, std::uint64_t size, std::uint64_t limit);
+#if defined(_WIN32)
+    using Handle = void *; // a HANDLE
+    static constexpr Handle kNoHandle = nullptr;
+#else
+    using Handle = int; // a file descriptor
+    static constexpr Handle kNoHandle = -1;
+#endif
+
+    InputFile(std::string path, Handle handle, std::uint64_t size, std::uint64_t limit);
 
     std::string m_path;
-    int m_fd = -1;
+    Handle m_handle = kNoHandle;
     std::uint64_t m_size = 0;
     std::uint64_t m_limit = 0;
     std::uint64_t m_read = 0;

@@ -1,10 +1,12 @@
 // Writing whole files (FileIo.h): what stands at the path decides how. A
 // regular file is replaced by rename, or rewritten in place where a rename
-// would lose something; a device or a pipe is written through; a symbolic
-// link leads to the file that is written.
+// would lose something; on POSIX systems a device or a pipe is written
+// through, on Windows refused; a symbolic link leads to the file that is
+// written. Every file is written in binary: the bytes of the text, as they are.
 #include "guide/FileIo.h"
 #include "guide/FileRead.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <charconv>
@@ -13,21 +15,53 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <string>
 #include <system_error>
+#include <utility>
 
+#if defined(_WIN32)
+#include "guide/WindowsFile.h"
+
+#include <aclapi.h>
+#else
 #include <dirent.h>
 #include <fcntl.h>
 #include <pthread.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 namespace pos {
 
 namespace {
 
-constexpr int kMaxLinks = 40; // symbolic links followed before ELOOP, as the kernel does
 constexpr std::string_view kTemporaryStem = ".pos-tmp-";
+
+// A short name that no other file is likely to have: a hash of the time and
+// a counter; O_EXCL (CREATE_NEW on Windows) settles the rest.
+std::string UniqueSuffix()
+{
+    static std::atomic<std::uint32_t> counter{0};
+    std::uint64_t x
+        = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count())
+          ^ (std::uint64_t{counter++} * 0x9E3779B97F4A7C15u);
+    x ^= x >> 29;
+    x *= 0xBF58476D1CE4E5B9u;
+    x ^= x >> 32;
+    char hex[9];
+    std::snprintf(hex, sizeof hex, "%08x", static_cast<unsigned>(x & 0xFFFFFFFFu));
+    return hex;
+}
+
+} // namespace
+
+#if !defined(_WIN32)
+
+namespace {
+
+constexpr int kMaxLinks = 40; // symbolic links followed before ELOOP, as the kernel does
 
 Diagnostic Failure(const std::string &path, int error)
 {
@@ -166,22 +200,6 @@ int Resolve(const std::string &path, Target &target)
         link.resize(static_cast<std::size_t>(n));
         target.path = link.starts_with('/') ? link : Join(directory, link);
     }
-}
-
-// A short name that no other file is likely to have: a hash of the time and
-// a counter; O_EXCL settles the rest.
-std::string UniqueSuffix()
-{
-    static std::atomic<std::uint32_t> counter{0};
-    std::uint64_t x
-        = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count())
-          ^ (std::uint64_t{counter++} * 0x9E3779B97F4A7C15u);
-    x ^= x >> 29;
-    x *= 0xBF58476D1CE4E5B9u;
-    x ^= x >> 32;
-    char hex[9];
-    std::snprintf(hex, sizeof hex, "%08x", static_cast<unsigned>(x & 0xFFFFFFFFu));
-    return hex;
 }
 
 bool Before(const timespec &a, const timespec &b)
@@ -363,6 +381,8 @@ Status Replace(const std::string &target, std::string_view text, const struct st
 
 } // namespace
 
+#endif
+
 std::string TemporaryPrefix(std::string_view fileName)
 {
     std::uint32_t hash = 2166136261u; // FNV-1a
@@ -374,6 +394,377 @@ std::string TemporaryPrefix(std::string_view fileName)
     std::snprintf(hex, sizeof hex, "%08x", static_cast<unsigned>(hash));
     return std::string(kTemporaryStem) + hex + "-";
 }
+
+#if defined(_WIN32)
+namespace {
+
+// What stands at a path, with its links followed.
+struct Standing
+{
+    bool exists = false;
+    win::Kind kind = win::Kind::Other;
+    BY_HANDLE_FILE_INFORMATION info{};
+    std::wstring finalPath; // the file at the end of any links, when it exists
+};
+
+// The path of the file an open handle is on ("\\?\C:\...").
+std::wstring FinalPath(HANDLE handle)
+{
+    std::wstring path(32768, L'\0'); // the longest path the system has
+    const DWORD n
+        = ::GetFinalPathNameByHandleW(handle, path.data(), static_cast<DWORD>(path.size()), 0);
+    if (n == 0 || n >= path.size())
+        return {};
+    path.resize(n);
+    return path;
+}
+
+DWORD Look(const std::wstring &path, Standing &standing)
+{
+    const win::Handle handle = win::OpenToLook(path);
+    if (!handle) {
+        const DWORD error = ::GetLastError();
+        // A named pipe whose every instance is taken is a pipe all the same.
+        standing.exists = error == ERROR_PIPE_BUSY;
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PIPE_BUSY ? 0 : error;
+    }
+    standing.exists = true;
+    if (const DWORD error = win::KindOf(handle.get(), standing.kind, standing.info))
+        return error;
+    if (standing.kind == win::Kind::Regular)
+        standing.finalPath = FinalPath(handle.get());
+    return 0;
+}
+
+Diagnostic Failure(const std::string &path, DWORD error)
+{
+    return win::Failure(sid::FileCannotWrite, path, error);
+}
+
+// True when path names a stream of a file ("out.il:extra"): a colon past a
+// drive's ("C:"). Replacing "the file" there would replace the whole file.
+bool NamesAStream(std::wstring_view path)
+{
+    if (path.starts_with(LR"(\\?\UNC\)"))
+        path.remove_prefix(8);
+    else if (path.starts_with(LR"(\\?\)") || path.starts_with(LR"(\\.\)"))
+        path.remove_prefix(4);
+    return path.starts_with(L':') || path.find(L':', 2) != std::wstring_view::npos;
+}
+
+// The folder part of path, with its closing separator ("" when there is
+// none, "C:" for "C:name"), and the file name.
+std::pair<std::wstring, std::wstring> SplitPath(const std::wstring &path)
+{
+    const std::size_t cut = path.find_last_of(L"/\\:");
+    if (cut == std::wstring::npos)
+        return {std::wstring(), path};
+    return {path.substr(0, cut + 1), path.substr(cut + 1)};
+}
+
+// Runs step (0 or the error) until it succeeds, and again for about a
+// second while another program seems to hold the file open: a virus scanner,
+// an indexer or another run may have it open for a moment, and while any
+// program has a file open it cannot be renamed over. One that holds it
+// longer is then reported as holding it.
+template<typename Step>
+DWORD WhileNotHeld(Step step)
+{
+    constexpr int kAttempts = 20;
+    for (int attempt = 1;; ++attempt) {
+        const DWORD error = step();
+        if ((error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION)
+            || attempt == kAttempts)
+            return error;
+        ::Sleep(50);
+    }
+}
+
+// Writes all of text; 0 or the error.
+DWORD WriteAll(HANDLE handle, std::string_view text)
+{
+    while (!text.empty()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(text.size(), DWORD{1} << 30));
+        DWORD written = 0;
+        if (!::WriteFile(handle, text.data(), chunk, &written, nullptr))
+            return ::GetLastError();
+        if (written == 0)
+            return ERROR_WRITE_FAULT;
+        text.remove_prefix(written);
+    }
+    return 0;
+}
+
+// True while the process with this ID runs (or may: one of another user).
+bool ProcessRuns(DWORD id)
+{
+    if (id == ::GetCurrentProcessId())
+        return true;
+    const win::Handle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id));
+    if (!process)
+        return ::GetLastError() != ERROR_INVALID_PARAMETER; // no such process
+    DWORD code = 0;
+    return !::GetExitCodeProcess(process.get(), &code) || code == STILL_ACTIVE;
+}
+
+// Removes what killed writes of the same file left behind, as on POSIX
+// systems: a temporary PREFIX + PID + "-" + suffix whose process has ended
+// and that was last written before this write made its own. Only regular
+// files are removed, never a folder or a link.
+void RemoveStaleTemporaries(const std::wstring &directory, const std::wstring &prefix,
+                            const FILETIME &started)
+{
+    WIN32_FIND_DATAW entry{};
+    const std::wstring pattern = directory + prefix + L"*";
+    HANDLE search = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &entry,
+                                       FindExSearchNameMatch, nullptr, 0);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        const std::wstring_view name = entry.cFileName;
+        if (!name.starts_with(prefix)
+            || (entry.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
+            continue;
+        std::wstring_view rest = name.substr(prefix.size());
+        std::uint64_t pid = 0;
+        std::size_t digits = 0;
+        for (; digits < rest.size() && digits < 10 && rest[digits] >= L'0' && rest[digits] <= L'9';
+             ++digits)
+            pid = pid * 10 + static_cast<std::uint64_t>(rest[digits] - L'0');
+        if (digits == 0 || digits == rest.size() || rest[digits] != L'-' || pid == 0
+            || pid > 0xFFFFFFFFu)
+            continue;
+        if (ProcessRuns(static_cast<DWORD>(pid))
+            || ::CompareFileTime(&entry.ftLastWriteTime, &started) >= 0)
+            continue;
+        ::DeleteFileW((directory + std::wstring(name)).c_str());
+    } while (::FindNextFileW(search, &entry));
+    ::FindClose(search);
+}
+
+// Rewrites the regular file target in place, keeping the file (and so its
+// other names). Others may read it meanwhile but not write it; the room for
+// the text is reserved first, so that a full disk is found before a byte
+// changes.
+Status WriteInPlace(const std::wstring &target, std::string_view text, const std::string &shown)
+{
+    win::Handle file;
+    if (const DWORD error = WhileNotHeld([&] {
+            file
+                = win::Handle(::CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+            return file ? 0 : ::GetLastError();
+        }))
+        return Failure(shown, error);
+    win::Kind kind = win::Kind::Other;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (const DWORD error = win::KindOf(file.get(), kind, info))
+        return Failure(shown, error);
+    if (kind != win::Kind::Regular)
+        return Diagnostic{
+            .id = sid::FileCannotWrite, .args = {TextId{sid::FileNotRegular}}, .file = shown};
+    const std::uint64_t size = (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
+    if (text.size() > size) {
+        // Never below the file's size: a smaller allocation would cut it.
+        FILE_ALLOCATION_INFO room{};
+        room.AllocationSize.QuadPart = static_cast<LONGLONG>(text.size());
+        if (!::SetFileInformationByHandle(file.get(), FileAllocationInfo, &room, sizeof room)) {
+            const DWORD error = ::GetLastError();
+            if (error != ERROR_INVALID_PARAMETER && error != ERROR_NOT_SUPPORTED
+                && error != ERROR_INVALID_FUNCTION && error != ERROR_CALL_NOT_IMPLEMENTED)
+                return Failure(shown, error);
+        }
+    }
+    DWORD error = WriteAll(file.get(), text);
+    if (error == 0 && !::SetEndOfFile(file.get()))
+        error = ::GetLastError();
+    if (error == 0 && !::FlushFileBuffers(file.get()))
+        error = ::GetLastError();
+    if (const DWORD closeError = file.close(); error == 0)
+        error = closeError;
+    return error == 0 ? Status{} : Failure(shown, error);
+}
+
+// Gives the temporary file what the old file had before a byte is written,
+// so that it is never more open than the file it replaces: the old file's
+// access list (DACL; the owner stays the writer's, which needs a privilege
+// to change), as SetSecurityInfo merges it with what the folder passes on,
+// and its plain attributes. A file system that keeps no access lists (FAT)
+// gives none to copy. 0 or the error.
+DWORD TakeOver(const std::wstring &target, HANDLE temporary)
+{
+    const win::Handle old(::CreateFileW(target.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES,
+                                        win::kShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!old)
+        return ::GetLastError();
+    PACL access = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (::GetSecurityInfo(old.get(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                          &access, nullptr, &descriptor)
+            == ERROR_SUCCESS
+        && access) {
+        SECURITY_DESCRIPTOR_CONTROL control = 0;
+        DWORD revision = 0;
+        ::GetSecurityDescriptorControl(descriptor, &control, &revision);
+        const SECURITY_INFORMATION what
+            = DACL_SECURITY_INFORMATION
+              | ((control & SE_DACL_PROTECTED) ? PROTECTED_DACL_SECURITY_INFORMATION
+                                               : UNPROTECTED_DACL_SECURITY_INFORMATION);
+        const DWORD error
+            = ::SetSecurityInfo(temporary, SE_FILE_OBJECT, what, nullptr, nullptr, access, nullptr);
+        ::LocalFree(descriptor);
+        if (error != ERROR_SUCCESS)
+            return error;
+    } else if (descriptor) {
+        ::LocalFree(descriptor);
+    }
+    FILE_BASIC_INFO basic{};
+    if (!::GetFileInformationByHandleEx(old.get(), FileBasicInfo, &basic, sizeof basic))
+        return ::GetLastError();
+    constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE
+                            | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    FILE_BASIC_INFO attributes{}; // zero times: left as they are
+    attributes.FileAttributes = (basic.FileAttributes & kKept) | FILE_ATTRIBUTE_NORMAL;
+    if (!::SetFileInformationByHandle(temporary, FileBasicInfo, &attributes, sizeof attributes))
+        return ::GetLastError();
+    return 0;
+}
+
+// Writes target whole or not at all through a temporary file beside it,
+// flushed and renamed over it by MoveFileExW with write-through (for a new
+// file without replace-existing, so that nothing that appeared there
+// meanwhile is replaced). A file that another program holds open without
+// sharing it is refused unchanged, with the temporary file removed.
+Status Replace(const std::wstring &target, std::string_view text, bool exists,
+               const std::string &shown)
+{
+    const auto [directory, name] = SplitPath(target);
+    if (name.empty())
+        return SystemFailure(sid::FileCannotWrite, shown, EISDIR);
+    std::wstring prefix;
+    win::Widen(TemporaryPrefix(win::Narrow(name)), prefix);
+    const std::wstring pid = std::to_wstring(::GetCurrentProcessId());
+    std::wstring temporary;
+    win::Handle file;
+    for (int attempt = 0; attempt < 100 && !file; ++attempt) {
+        std::wstring suffix;
+        win::Widen(UniqueSuffix(), suffix);
+        temporary = directory + prefix + pid + L"-" + suffix;
+        file = win::Handle(::CreateFileW(temporary.c_str(),
+                                         GENERIC_WRITE | WRITE_DAC | FILE_WRITE_ATTRIBUTES, 0,
+                                         nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file)
+            break;
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS)
+            continue;
+        // A folder that takes no new file may still hold a writable file.
+        if (exists && (error == ERROR_ACCESS_DENIED || error == ERROR_WRITE_PROTECT))
+            return WriteInPlace(target, text, shown);
+        return Failure(shown, error);
+    }
+    if (!file)
+        return Failure(shown, ERROR_FILE_EXISTS);
+
+    FILETIME created{};
+    DWORD error = ::GetFileTime(file.get(), &created, nullptr, nullptr) ? 0 : ::GetLastError();
+    if (error == 0 && exists)
+        error = TakeOver(target, file.get());
+    if (error == 0)
+        error = WriteAll(file.get(), text);
+    if (error == 0 && !::FlushFileBuffers(file.get()))
+        error = ::GetLastError();
+    if (const DWORD closeError = file.close(); error == 0)
+        error = closeError;
+    const DWORD flags = MOVEFILE_WRITE_THROUGH | (exists ? MOVEFILE_REPLACE_EXISTING : 0);
+    if (error == 0)
+        error = WhileNotHeld([&] {
+            return ::MoveFileExW(temporary.c_str(), target.c_str(), flags) ? 0 : ::GetLastError();
+        });
+    if (error != 0) {
+        ::DeleteFileW(temporary.c_str());
+        // A rename over a file that another program holds open says "access
+        // denied"; opening it for removal tells whether that is the reason.
+        if (exists && error == ERROR_ACCESS_DENIED) {
+            const win::Handle probe(::CreateFileW(target.c_str(), DELETE, win::kShareAll, nullptr,
+                                                  OPEN_EXISTING, 0, nullptr));
+            if (!probe && ::GetLastError() == ERROR_SHARING_VIOLATION)
+                error = ERROR_SHARING_VIOLATION;
+        }
+        return Failure(shown, error);
+    }
+    RemoveStaleTemporaries(directory, prefix, created);
+    return {};
+}
+
+} // namespace
+
+Status WriteWholeFile(const std::string &path, std::string_view text)
+{
+    std::wstring wide;
+    if (const DWORD error = win::SystemPath(path, wide))
+        return Failure(path, error);
+    if (NamesAStream(wide))
+        return Failure(path, ERROR_INVALID_NAME);
+    Standing standing;
+    if (const DWORD error = Look(wide, standing))
+        return Failure(path, error);
+    if (!standing.exists)
+        return Replace(wide, text, false, path); // a new file
+    if (standing.kind == win::Kind::Folder)
+        return SystemFailure(sid::FileCannotWrite, path, EISDIR);
+    // A device (NUL, CON, COM1, also as "NUL.txt" in any folder) or a pipe is
+    // not a file that could be replaced.
+    if (standing.kind != win::Kind::Regular)
+        return Diagnostic{
+            .id = sid::FileCannotWrite, .args = {TextId{sid::FileNotRegular}}, .file = path};
+    // The file at the end of any links is written; the links stay.
+    const std::wstring &target = standing.finalPath.empty() ? wide : standing.finalPath;
+    // A rename would part the other names of the file from the new text.
+    if (standing.info.nNumberOfLinks > 1)
+        return WriteInPlace(target, text, path);
+    return Replace(target, text, true, path);
+}
+
+std::string RealPath(const std::string &path)
+{
+    std::wstring wide;
+    if (win::SystemPath(path, wide) != 0)
+        return {};
+    const win::Handle handle = win::OpenToLook(wide);
+    if (!handle)
+        return {};
+    std::wstring real = FinalPath(handle.get());
+    if (real.empty()) {
+        // Wine gives no final path longer than MAX_PATH: the absolute path
+        // then, whose links cannot be resolved there anyway.
+        real.resize(32768);
+        const DWORD n = ::GetFullPathNameW(wide.c_str(), static_cast<DWORD>(real.size()),
+                                           real.data(), nullptr);
+        real.resize(n < real.size() ? n : 0);
+    }
+    return win::ShownPath(real);
+}
+
+Status CheckOutputIsNotInput(const std::string &input, const std::string &output)
+{
+    // The same file: the same volume and the same file index.
+    const auto identify = [](const std::string &path, BY_HANDLE_FILE_INFORMATION &info) {
+        std::wstring wide;
+        win::Kind kind = win::Kind::Other;
+        if (win::SystemPath(path, wide) != 0)
+            return false;
+        const win::Handle handle = win::OpenToLook(wide);
+        return handle && win::KindOf(handle.get(), kind, info) == 0 && kind == win::Kind::Regular;
+    };
+    BY_HANDLE_FILE_INFORMATION in{}, out{};
+    if (identify(input, in) && identify(output, out)
+        && in.dwVolumeSerialNumber == out.dwVolumeSerialNumber
+        && in.nFileIndexHigh == out.nFileIndexHigh && in.nFileIndexLow == out.nFileIndexLow)
+        return Diagnostic{.id = sid::OutputIsInput, .args = {input}, .file = output};
+    return {};
+}
+#else
 
 Status WriteWholeFile(const std::string &path, std::string_view text)
 {
@@ -400,6 +791,13 @@ Status WriteWholeFile(const std::string &path, std::string_view text)
     return Replace(target.path, text, &info, path);
 }
 
+std::string RealPath(const std::string &path)
+{
+    std::error_code error;
+    std::string real = std::filesystem::canonical(path, error).string();
+    return error ? std::string() : real;
+}
+
 Status CheckOutputIsNotInput(const std::string &input, const std::string &output)
 {
     struct stat in
@@ -410,5 +808,7 @@ Status CheckOutputIsNotInput(const std::string &input, const std::string &output
         return Diagnostic{.id = sid::OutputIsInput, .args = {input}, .file = output};
     return {};
 }
+
+#endif
 
 } // namespace pos

@@ -9,11 +9,9 @@
 #include <nlohmann/json.hpp>
 
 #include <cstdint>
-#include <filesystem>
 #include <iterator>
 #include <limits>
 #include <string>
-#include <system_error>
 #include <unordered_set>
 #include <utility>
 
@@ -324,9 +322,8 @@ Status ReplaceProjectFile(const std::string &path, std::string_view read, std::s
     const Diagnostic changed{.id = sid::ProjectChanged, .args = {path}};
     // The file at the end of any links: the one that was read, and the one
     // whose lock every run takes, however it reached the project.
-    std::error_code error;
-    const std::string real = std::filesystem::canonical(path, error).string();
-    if (error)
+    const std::string real = RealPath(path);
+    if (real.empty())
         return changed; // gone meanwhile
     Result<FileLock> lock = FileLock::Acquire(real + ".lock", waitMs);
     if (!lock) {

@@ -6,6 +6,10 @@
 #include <cstdlib>
 #include <iterator>
 
+#if defined(_WIN32)
+#include <windows.h>
+#endif
+
 namespace pos {
 
 namespace {
@@ -457,6 +461,8 @@ constexpr Entry kTable[] = {
      "此版本不能写入PNG图形，请改写SVG文件"},
     {50632, "the PNG picture could not be made",
      "无法生成PNG图形"},
+    {50700, "another program has the file open; close it there and try again",
+     "另一个程序正在使用该文件；请在那里关闭它后重试"},
 };
 // clang-format on
 
@@ -507,7 +513,11 @@ Lang LanguageFromEnvironment()
         if (value && *value)
             return LanguageFromLocale(value);
     }
+#if defined(_WIN32)
+    return PRIMARYLANGID(::GetUserDefaultUILanguage()) == LANG_CHINESE ? Lang::Zh : Lang::En;
+#else
     return Lang::En;
+#endif
 }
 
 std::string_view Text(int id, Lang lang)

@@ -23,7 +23,9 @@ Lang CurrentLanguage();
 // Picks the language from a locale name such as "zh_CN.UTF-8" (Chinese for
 // any "zh" locale, English otherwise).
 Lang LanguageFromLocale(std::string_view locale);
-// The language of the process environment (LC_ALL, LC_MESSAGES, LANG).
+// The language of the process environment (LC_ALL, LC_MESSAGES, LANG). On
+// Windows, where these are seldom set, the user's display language when
+// none of them is.
 Lang LanguageFromEnvironment();
 
 // Returns the text of a string id, or an empty view for an unknown id.
@@ -223,6 +225,7 @@ enum : int {
     RenderBadExtension = 50630,
     RenderNoPng = 50631,
     RenderPngFailed = 50632,
+    ErrInUse = 50700, // Windows: another program holds the file open without sharing it
 };
 } // namespace sid
 

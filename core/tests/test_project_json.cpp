@@ -5,13 +5,19 @@
 #include "guide/FileLock.h"
 #include "guide/ProjectJson.h"
 
+#include "TestPlatform.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <filesystem>
 #include <thread>
 
+#if defined(_WIN32)
+#include <process.h>
+#else
 #include <unistd.h>
+#endif
 
 using namespace pos;
 namespace fs = std::filesystem;
@@ -203,7 +209,10 @@ protected:
     {
         fs::create_directories(m_dir);
         Put("project.json", m_start);
-        fs::create_symlink("project.json", At("link.json"));
+        // Where the system makes no links (Wine), both ways lead straight to
+        // the file.
+        m_linked = test::MakeSymlink("project.json", At("link.json"));
+        m_link = m_linked ? "link.json" : "project.json";
     }
     void TearDown() override
     {
@@ -227,6 +236,8 @@ protected:
 
     const fs::path m_dir
         = fs::temp_directory_path() / ("pos_project_" + std::to_string(::getpid()));
+    bool m_linked = false;
+    std::string m_link; // the link to project.json, or project.json itself
     const std::string m_start = WriteProjectJson(Project{.subprograms = {{"Main", "LD SM0\n"}}});
 };
 
@@ -241,7 +252,7 @@ TEST_F(ProjectFile, TwoWritersAtOnceNeverLoseAnUpdateSilently)
         Put("project.json", m_start);
         // One writer reaches the project through the link, one directly:
         // both must take the same lock.
-        const std::string via[2] = {"link.json", "project.json"};
+        const std::string via[2] = {m_link, "project.json"};
         std::string message[2];
         std::thread writers[2];
         for (int w = 0; w < 2; ++w) {
@@ -265,23 +276,21 @@ TEST_F(ProjectFile, TwoWritersAtOnceNeverLoseAnUpdateSilently)
         }
         ASSERT_EQ(written, 1) << pair << ": both read the same file; only the first may write";
     }
-    EXPECT_TRUE(fs::is_symlink(At("link.json")));
+    EXPECT_EQ(test::IsSymlink(At(m_link)), m_linked);
 }
 
 TEST_F(ProjectFile, WritesAtTheLinksTargetOnlyWhatWasReadAndWaitsForTheLock)
 {
     const std::string next = WriteProjectJson(Project{});
     // Through the link: the target is replaced, the link stays a link.
-    EXPECT_EQ(Replace("link.json", m_start, next), "");
-    EXPECT_TRUE(fs::is_symlink(At("link.json")));
+    EXPECT_EQ(Replace(m_link, m_start, next), "");
+    EXPECT_EQ(test::IsSymlink(At(m_link)), m_linked);
     EXPECT_EQ(Get("project.json"), next);
     // Changed or gone meanwhile: left as it is, nothing created.
-    EXPECT_EQ(Replace("link.json", m_start, m_start),
-              At("link.json") + " changed while the wizard was open");
+    EXPECT_EQ(Replace(m_link, m_start, m_start), At(m_link) + " changed while the wizard was open");
     EXPECT_EQ(Get("project.json"), next);
     fs::remove(At("project.json"));
-    EXPECT_EQ(Replace("link.json", next, m_start),
-              At("link.json") + " changed while the wizard was open");
+    EXPECT_EQ(Replace(m_link, next, m_start), At(m_link) + " changed while the wizard was open");
     EXPECT_FALSE(fs::exists(At("project.json")));
 
     // Another run holds the lock (taken through the real path): this one gives up.
@@ -289,8 +298,8 @@ TEST_F(ProjectFile, WritesAtTheLinksTargetOnlyWhatWasReadAndWaitsForTheLock)
     {
         const Result<FileLock> held = FileLock::Acquire(At("project.json.lock"), 0);
         ASSERT_TRUE(held);
-        EXPECT_EQ(Replace("link.json", m_start, next, 20),
-                  At("link.json") + " is being written by another run; gave up after 1 seconds");
+        EXPECT_EQ(Replace(m_link, m_start, next, 20),
+                  At(m_link) + " is being written by another run; gave up after 1 seconds");
         EXPECT_EQ(Get("project.json"), m_start);
     }
     EXPECT_EQ(Replace("project.json", m_start, next, 0), "") << "released with its holder";
@@ -298,8 +307,23 @@ TEST_F(ProjectFile, WritesAtTheLinksTargetOnlyWhatWasReadAndWaitsForTheLock)
     // A lock file that cannot be used.
     fs::remove(At("project.json.lock"));
     fs::create_directory(At("project.json.lock"));
-    EXPECT_EQ(Replace("project.json", next, m_start),
-              "the lock file " + fs::canonical(At("project.json.lock")).string()
-                  + " cannot be used: Is a directory");
+    EXPECT_EQ(Replace("project.json", next, m_start), "the lock file "
+                                                          + RealPath(At("project.json.lock"))
+                                                          + " cannot be used: Is a directory");
     EXPECT_EQ(Get("project.json"), next);
+}
+
+// A project in a folder named in Chinese is checked, locked and replaced
+// there like any other.
+TEST_F(ProjectFile, WorksInAFolderNamedInChinese)
+{
+    const std::string folder = test::Utf8(m_dir) + "/项目";
+    fs::create_directory(test::PathOf(folder));
+    const std::string path = folder + "/工程.json";
+    ASSERT_TRUE(WriteWholeFile(path, m_start));
+    const std::string next = WriteProjectJson(Project{});
+    const Status replaced = ReplaceProjectFile(path, m_start, next);
+    EXPECT_TRUE(replaced) << (replaced ? "" : Describe(replaced.error(), Lang::En));
+    EXPECT_EQ(ReadWholeFile(path).value_or(""), next);
+    EXPECT_TRUE(fs::is_regular_file(test::PathOf(path + ".lock")));
 }

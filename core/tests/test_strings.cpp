@@ -1,6 +1,8 @@
 // The string table, its formatter, and diagnostics put into words.
 #include "res/Diagnostic.h"
 
+#include "TestPlatform.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -62,11 +64,11 @@ TEST(Language, FromLocaleEnvironmentAndProcess)
 {
     EXPECT_EQ(LanguageFromLocale("zh_TW"), Lang::Zh);
     EXPECT_EQ(LanguageFromLocale("C"), Lang::En);
-    setenv("LC_ALL", "zh_CN.UTF-8", 1);
+    test::SetEnv("LC_ALL", "zh_CN.UTF-8");
     EXPECT_EQ(LanguageFromEnvironment(), Lang::Zh);
-    setenv("LC_ALL", "", 1);
-    setenv("LC_MESSAGES", "", 1);
-    setenv("LANG", "de_DE", 1);
+    test::SetEnv("LC_ALL", "");
+    test::SetEnv("LC_MESSAGES", "");
+    test::SetEnv("LANG", "de_DE");
     EXPECT_EQ(LanguageFromEnvironment(), Lang::En);
     SetLanguage(Lang::Zh);
     EXPECT_EQ(Text(sid::Next), "下一步");

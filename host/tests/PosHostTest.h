@@ -5,6 +5,7 @@
 // messages in English unless a test chooses and the wizard offscreen.
 
 #include "PosHost.h"
+#include "TestPlatform.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +18,11 @@
 #include <tuple>
 #include <vector>
 
+#if defined(_WIN32)
+#include <process.h>
+#else
 #include <unistd.h>
+#endif
 
 namespace pos::test {
 
@@ -31,15 +36,16 @@ inline Result RunCommand(const std::vector<std::string> &args)
     return {status, out.str(), err.str()};
 }
 
+// Paths in UTF-8, as the commands take them.
 inline std::string Read(const std::string &path)
 {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(PathOf(path), std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
 inline void Write(const std::string &path, const std::string &text)
 {
-    std::ofstream(path, std::ios::binary) << text;
+    std::ofstream(PathOf(path), std::ios::binary) << text;
 }
 
 class PosHostTest : public ::testing::Test
@@ -49,8 +55,8 @@ protected:
     {
         std::filesystem::create_directories(m_dir);
         std::filesystem::current_path(m_dir);
-        ::setenv("LC_ALL", "C", 1);
-        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        SetEnv("LC_ALL", "C");
+        SetEnv("QT_QPA_PLATFORM", "offscreen");
     }
 
     void TearDown() override
