@@ -1,5 +1,6 @@
 #include "geometry/Motion.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace pos {
@@ -94,6 +95,23 @@ double SpeedAt(const SegmentMotion &m, double t)
     if (t <= down)
         return m.peakSpeed;
     return m.initialSpeed + accel * (m.time - t);
+}
+
+SpeedRange ColouredSpeedRange(std::span<const SegmentMotion> segments)
+{
+    SpeedRange r;
+    for (const SegmentMotion &m : segments) {
+        if (m.travel)
+            continue;
+        if (!m.timed()) {
+            r.untimed = true;
+            continue;
+        }
+        r.low = r.any ? std::min(r.low, m.peakSpeed) : m.peakSpeed;
+        r.high = r.any ? std::max(r.high, m.peakSpeed) : m.peakSpeed;
+        r.any = true;
+    }
+    return r;
 }
 
 std::vector<double> SegmentStartTimes(std::span<const SegmentMotion> segments)

@@ -80,6 +80,17 @@ std::vector<TrajectoryPrimitive> ConfigTrajectory(const PosConfig &config);
 // outside the segment's time. 0 for a segment that is not timed.
 double SpeedAt(const SegmentMotion &motion, double t);
 
+// The range a speed colouring spans: the lowest and highest peak speed of
+// the timed segments that are not travel moves (travel moves stay grey).
+struct SpeedRange
+{
+    double low = 0.0;
+    double high = 0.0;
+    bool any = false;     // a timed segment is coloured
+    bool untimed = false; // a segment that is not travel has no time
+};
+SpeedRange ColouredSpeedRange(std::span<const SegmentMotion> segments);
+
 // Seconds from the outline's start at which each segment starts; the
 // segments that are not timed take no time.
 std::vector<double> SegmentStartTimes(std::span<const SegmentMotion> segments);

@@ -116,14 +116,9 @@ SvgPicture TrajectorySvg(const PosConfig &config, const SvgOptions &options)
     picture.transform = FitView(TrajectoryBounds(primitives), drawWidth, height, kMargin);
     const ViewTransform &t = picture.transform;
 
-    double low = 0.0, high = 0.0;
-    bool anyTimed = false;
-    for (const SegmentMotion &m : motion.segments)
-        if (m.timed() && !m.travel) { // travel moves stay grey: not on the scale
-            low = anyTimed ? std::min(low, m.peakSpeed) : m.peakSpeed;
-            high = anyTimed ? std::max(high, m.peakSpeed) : m.peakSpeed;
-            anyTimed = true;
-        }
+    const SpeedRange range = ColouredSpeedRange(motion.segments);
+    const double low = range.low, high = range.high;
+    const bool anyTimed = range.any;
 
     std::string &s = picture.text;
     s += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";

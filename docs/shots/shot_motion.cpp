@@ -8,6 +8,7 @@
 // DIR/speed-profile-en.png and -zh.png (the speed profile of that outline,
 // the mouse on segment 3).
 
+#include "ShotSupport.h"
 #include "controls/CSpeedProfile.h"
 #include "dialogs/CGraphicDisplay.h"
 #include "guide/PosConfig.h"
@@ -44,21 +45,8 @@ void Save(QWidget *w, const QString &name)
     }
 }
 
-template<typename T>
-T *Child(QWidget *w, const char *name)
-{
-    return w->findChild<T *>(QString::fromLatin1(name));
-}
-
-void Fill(QWidget *w, int type, int endX, int endY, int cx, int cy, int v0, int v1, int t)
-{
-    Child<QComboBox>(w, "typeCombo")->setCurrentIndex(type - 1);
-    const std::pair<const char *, int> fields[] = {
-        {"initialSpeedEdit", v0}, {"maxSpeedEdit", v1}, {"accDecTimeEdit", t}, {"endXEdit", endX},
-        {"endYEdit", endY},       {"circleXEdit", cx},  {"circleYEdit", cy}};
-    for (const auto &[name, value] : fields)
-        Child<QLineEdit>(w, name)->setText(QString::number(value));
-}
+using shots::Child;
+using shots::Fill;
 
 // The worked example (a line, then three quarters of a circle clockwise)
 // and four segments more at other speeds, absolute.

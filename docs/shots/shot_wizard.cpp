@@ -1,6 +1,7 @@
 // Takes pictures of the wizard's pages, of the step page with a segment
 // being typed and of the arc chooser, in English or Chinese:
 // shot_wizard OUTPUT_DIR en|zh
+#include "ShotSupport.h"
 #include "controls/CGraphicShow.h"
 #include "geometry/ArcCheck.h"
 #include "geometry/CArcEndSelect.h"
@@ -34,21 +35,8 @@ void Save(QWidget *w, const QString &dir, const QString &name, const QString &la
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
 }
 
-template<typename T>
-T *Child(QWidget *w, const char *name)
-{
-    return w->findChild<T *>(QString::fromLatin1(name));
-}
-
-void Fill(QWidget *w, int type, int endX, int endY, int cx, int cy, int v0, int v1, int t)
-{
-    Child<QComboBox>(w, "typeCombo")->setCurrentIndex(type - 1);
-    const std::pair<const char *, int> fields[] = {
-        {"initialSpeedEdit", v0}, {"maxSpeedEdit", v1}, {"accDecTimeEdit", t}, {"endXEdit", endX},
-        {"endYEdit", endY},       {"circleXEdit", cx},  {"circleYEdit", cy}};
-    for (const auto &[name, value] : fields)
-        Child<QLineEdit>(w, name)->setText(QString::number(value));
-}
+using shots::Child;
+using shots::Fill;
 
 // The step page of an absolute outline with three segments stored and a
 // counter-clockwise arc being typed, the mouse resting on the view.

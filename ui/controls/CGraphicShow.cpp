@@ -218,10 +218,6 @@ void CGraphicShow::updateMotion()
 {
     m_motion.clear();
     m_speedColours.clear();
-    m_anyTimed = false;
-    m_anyUntimed = false;
-    m_lowSpeed = 0.0;
-    m_highSpeed = 0.0;
     m_motion.reserve(m_primitives.size());
     for (std::size_t i = 0; i < m_primitives.size(); ++i) {
         const pos::TrajectoryPrimitive &p = m_primitives[i];
@@ -230,17 +226,13 @@ void CGraphicShow::updateMotion()
             = pos::ProfileSegment(pos::DrawnLength(p), s.initialSpeed, s.maxSpeed, s.accDecTime);
         m.segment = static_cast<std::uint32_t>(i + 1);
         m.travel = p.travel;
-        // The scale runs over the segments drawn in its colours: travel
-        // moves stay grey, as in the pictures of the command line.
-        if (m.timed() && !m.travel) {
-            m_lowSpeed = m_anyTimed ? std::min(m_lowSpeed, m.peakSpeed) : m.peakSpeed;
-            m_highSpeed = m_anyTimed ? std::max(m_highSpeed, m.peakSpeed) : m.peakSpeed;
-            m_anyTimed = true;
-        } else if (!m.travel) {
-            m_anyUntimed = true;
-        }
         m_motion.push_back(m);
     }
+    const pos::SpeedRange range = pos::ColouredSpeedRange(m_motion);
+    m_anyTimed = range.any;
+    m_anyUntimed = range.untimed;
+    m_lowSpeed = range.low;
+    m_highSpeed = range.high;
     m_speedColours.reserve(m_motion.size());
     for (const pos::SegmentMotion &m : m_motion)
         m_speedColours.push_back(m.timed() ? SpeedQColor(m.peakSpeed, m_lowSpeed, m_highSpeed)

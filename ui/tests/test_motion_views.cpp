@@ -120,25 +120,6 @@ TEST(SummaryPage, TellsTheLengthAndTheCycleTimeOfTheOutline)
     }
 }
 
-TEST(TrajectoryDisplay, ProfileAndColouringGoByTheSegmentsSpeeds)
-{
-    const OpenDisplay d(WithTravel());
-    const MotionEstimate estimate = EstimateMotion(WithTravel());
-    ASSERT_EQ(d.profile()->motion().size(), estimate.segments.size());
-    for (std::size_t i = 0; i < estimate.segments.size(); ++i)
-        EXPECT_DOUBLE_EQ(d.profile()->motion()[i].time, estimate.segments[i].time) << i;
-    EXPECT_DOUBLE_EQ(d.profile()->totalTime(), estimate.time);
-    EXPECT_EQ(d.profile()->message(), QString());
-
-    auto *check = d.dialog->findChild<QCheckBox *>("speedCheck");
-    for (const bool on : {true, false}) {
-        QTest::mouseClick(check, Qt::LeftButton);
-        EXPECT_EQ(d.view()->speedColouring(), on);
-        EXPECT_EQ(d.profile()->speedColouring(), on);
-        EXPECT_EQ(d.view()->legendRect().isEmpty(), !on);
-    }
-}
-
 TEST(TrajectoryDisplay, TheSegmentUnderTheMouseIsPickedOutInBothTabs)
 {
     const OpenDisplay d(WithTravel());

@@ -157,56 +157,6 @@ TEST(ArcChooser, IsGivenTheArcAsItsMessageGivesIt)
     EXPECT_EQ(w.prompts.arcs(), std::vector{arc});
 }
 
-TEST(ArcChooser, PictureKeepsItsMarksAndLabelsInside)
-{
-    const ui::ArcEndChoice arcs[] = {
-        kOffCircle,
-        // An entered end point far off a small circle.
-        {{1, 0}, {0, 0}, {2000000000, 0}, {QPoint(1, 0), QPoint(-1, 0)}, false},
-        // As large as the numbers go.
-        {{INT32_MAX, 0},
-         {0, 0},
-         {1, 1},
-         {QPoint(1518500250, 1518500250), QPoint(-1518500250, -1518500250)},
-         true},
-    };
-    for (const ui::ArcEndChoice &arc : arcs) {
-        CArcEndSelect chooser;
-        chooser.setArc(arc);
-        chooser.show();
-        const CArcEndPicture *picture = chooser.picture();
-        const QRectF area = picture->drawingArea();
-        const double radius = QLineF(picture->centreAt(), picture->beginAt()).length();
-        EXPECT_GT(radius, 20) << "the circle fills the picture";
-        for (int k = 0; k < 2; ++k) {
-            EXPECT_NEAR(QLineF(picture->centreAt(), picture->candidateAt(k)).length(), radius, 1);
-            EXPECT_TRUE(area.contains(picture->labelBox(k))) << k;
-            EXPECT_FALSE(picture->labelBox(k).contains(picture->candidateAt(k))) << k;
-            EXPECT_FALSE(picture->labelBox(k).contains(picture->enteredAt())) << k;
-        }
-        EXPECT_FALSE(picture->labelBox(0).intersects(picture->labelBox(1)));
-        EXPECT_TRUE(area.contains(picture->enteredAt()));
-        chooser.grab();
-    }
-}
-
-TEST(ArcChooser, PlaceBesideTakesTheRightThenTheLeftThenBelowThenTheRoomierEdge)
-{
-    const QRect screen(0, 0, 1920, 1080);
-    const QSize size(500, 300);
-    for (const auto &[window, place] : {std::pair(QRect(100, 100, 800, 600), QPoint(908, 100)),
-                                        {QRect(1000, 100, 800, 600), QPoint(492, 100)},
-                                        {QRect(300, 100, 1400, 600), QPoint(300, 708)},
-                                        {QRect(300, 50, 1400, 1000), QPoint(0, 50)},
-                                        {QRect(100, 50, 1600, 1000), QPoint(1420, 50)},
-                                        {QRect(-50, 900, 400, 400), QPoint(358, 780)}}) { // low
-        EXPECT_EQ(PlaceBeside(window, size, screen), place) << window.x() << ',' << window.y();
-        EXPECT_TRUE(screen.contains(QRect(place, size)));
-    }
-    EXPECT_EQ(PlaceBeside({0, 0, 100, 100}, {300, 2000}, screen), QPoint(108, 0))
-        << "taller than the screen: from its top";
-}
-
 TEST(ArcChooser, OpensBesideTheWindowItAsksFor)
 {
     for (const QRect window : {QRect(0, 0, 60, 200), QRect(0, 0, 320, 200)}) {
@@ -240,14 +190,4 @@ TEST(ArcChooser, OnAGridTheRowAskedAboutIsSelectedFirst)
     import.prompts.answer(QMessageBox::Ok); // the begin points are dropped
     check(import, [&import] { import.click("okButton"); });
     EXPECT_TRUE(import.dialog.isVisible());
-}
-
-TEST(InChinese, TheViewAndTheChoosersPictureFollowTheLanguage)
-{
-    CGraphicShow view;
-    CArcEndSelect chooser;
-    InChinese zh;
-    QCoreApplication::sendPostedEvents(); // the language change
-    EXPECT_EQ(view.accessibleName(), "轨迹视图");
-    EXPECT_EQ(chooser.picture()->accessibleName(), "圆弧及其两个修正终点的示意图");
 }

@@ -197,23 +197,6 @@ TEST_F(GraphicShowTest, KeysZoomAboutTheMiddlePanAndZeroFitsAgain)
     EXPECT_TRUE(view.isFitted());
 }
 
-TEST(RoundScaleLength, IsTheLongestOneTwoOrFiveThatFits)
-{
-    const double inf = std::numeric_limits<double>::infinity();
-    for (auto [pixelsPerUnit, maxPixels, length] : {std::tuple(1.0, 160.0, 100.0),
-                                                    {1.0, 99.9, 50.0},
-                                                    {1.0, 100.0, 100.0},
-                                                    {344.0, 120.0, 0.2},
-                                                    {7.5e-8, 120.0, 1e9},
-                                                    {1.0, 0.0, 0.0},
-                                                    {0.0, 100.0, 0.0},
-                                                    {inf, 100.0, 0.0},
-                                                    {1e-300, 1e300, 0.0},
-                                                    {std::nan(""), 100.0, 0.0}})
-        EXPECT_DOUBLE_EQ(RoundScaleLength(pixelsPerUnit, maxPixels), length)
-            << pixelsPerUnit << " " << maxPixels;
-}
-
 // Outlines that must draw sanely: none, a point, huge and degenerate ones.
 const Segs kOdd[] = {
     {},
@@ -268,33 +251,6 @@ TEST_F(GraphicShowTest, CornerGivesThePointUnderTheMouseInWholeUnits)
     QApplication::sendEvent(&view, &leave);
     EXPECT_FALSE(view.cursorPosition());
     EXPECT_EQ(view.cursorText(), QString());
-}
-
-TEST_F(GraphicShowTest, PreviewBeginsWhereItIsToldInEitherModeAndTakesNoPartInTheChain)
-{
-    // A clockwise quarter from where it begins, about a centre 10000 below.
-    const pos::TrajectoryInput quarter{2, 0, 10000, -10000, 0, -10000, false};
-    for (auto [mode, begin, end] :
-         {std::tuple(0, pos::Vec2{30000, 10000}, pos::Vec2{40000, 0}),
-          {1, pos::Vec2{30000, 10000}, pos::Vec2{10000, -10000}}}) { // read as absolute points
-        view.setActionMode(mode);
-        Draw(view, mode ? kAbsolute : kIncremental, 2);
-        view.setPreview(quarter, begin);
-        ASSERT_TRUE(view.preview());
-        EXPECT_EQ(view.preview()->start, begin) << mode;
-        EXPECT_EQ(view.preview()->end, end) << mode;
-        EXPECT_EQ(view.primitives().size(), 2u);
-        EXPECT_TRUE(view.visibleArea().contains(end)) << "a fitted view takes the preview in";
-        QTest::mouseMove(&view, at(end.x, end.y).toPoint());
-        EXPECT_EQ(view.hoveredSegment(), 0);
-        view.grab();
-        view.clearPreview();
-        EXPECT_FALSE(view.preview());
-    }
-    view.setPreview(quarter, {});
-    view.ShowPrimitives({});
-    EXPECT_FALSE(view.preview()) << "an arranged drawing has no segment being typed";
-    EXPECT_EQ(view.segmentEnd(1), (pos::Vec2{}));
 }
 
 // --- speeds -----------------------------------------------------------------------
@@ -387,21 +343,6 @@ TEST_F(SpeedViewTest, LegendSitsTopRightAndAFittedPictureKeepsBelowIt)
     view.resize(120, 90);
     EXPECT_TRUE(view.legendRect().isEmpty()) << "no room";
     view.grab();
-}
-
-TEST_F(SpeedViewTest, HoverSetFromOutsideIsTheViewsOwn)
-{
-    QSignalSpy spy(&view, &CGraphicShow::hoverChanged);
-    for (auto [set, hovered, text] : {std::tuple(2, 2, u"2: (30000, 10000)"_s),
-                                      {2, 2, u"2: (30000, 10000)"_s}, // no change, no signal
-                                      {9, 0, QString()},
-                                      {-1, 0, QString()},
-                                      {1, 1, u"1: (20000, 0)"_s}}) {
-        view.setHoveredSegment(set);
-        EXPECT_EQ(std::pair(view.hoveredSegment(), view.hoverText()), std::pair(hovered, text));
-    }
-    ASSERT_EQ(spy.size(), 3);
-    EXPECT_EQ(spy.last(), (QVariantList{1, u"1: (20000, 0)"_s}));
 }
 
 } // namespace
